@@ -1,0 +1,4 @@
+// The one application object of Zarp.exe.
+#include "ZarpApp.h"
+
+CZarpApp theApp;

@@ -1,0 +1,85 @@
+#include "MainFrm.h"
+#include <commctrl.h>
+#include <cstdlib>
+#include "../res/resource.h"
+#include "../view/ZarpView.h"
+
+IMPLEMENT_DYNCREATE(CMainFrame)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
+    ON_WM_CREATE()
+    ON_WM_SIZE()
+    ON_WM_TIMER()
+    ON_COMMAND(ID_HELP_FINDER, &CWnd::OnHelpFinder)
+    ON_COMMAND(ID_HELP, &CFrameWnd::OnHelp)
+    ON_COMMAND(ID_CONTEXT_HELP, &CFrameWnd::OnContextHelp)
+    ON_COMMAND(ID_DEFAULT_HELP, &CWnd::OnHelpFinder)
+END_MESSAGE_MAP()
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
+    // Keep the title "Zarp" without a document name.
+    cs.style &= ~(LONG)FWS_ADDTOTITLE;
+    return CFrameWnd::PreCreateWindow(cs);
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
+    if (CFrameWnd::OnCreate(lpcs) == -1) return -1;
+    if (!m_wndToolBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP, AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndToolBar);
+    // Without the zoom bar there is no way to set the zoom: fail like the tool bar.
+    if (!m_wndZoomBar.Create(this, IDD_ZOOMBAR, CBRS_RIGHT | CBRS_TOOLTIPS | CBRS_FLYBY, IDD_ZOOMBAR)) return -1;
+    m_wndZoomBar.EnableDocking(CBRS_ALIGN_ANY);
+    RecalcLayout();
+    SetTimer(1, 100);
+    return 0;
+}
+
+// Gives the slider the frame's client height less 100 pixels (never negative).
+void CMainFrame::ResizeSlider(int cx) {
+    HWND hSlider = m_wndZoomBar.GetDlgItem(IDC_ZOOM_SLIDER);
+    if (!hSlider) return;
+    CRect client = GetClientRect();
+    int cy = client.Height() - 100;
+    if (cy < 0) cy = 0;
+    ::SetWindowPos(hSlider, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
+void CMainFrame::InitZoomBar() {
+    HWND hSlider = m_wndZoomBar.GetDlgItem(IDC_ZOOM_SLIDER);
+    if (!hSlider) return;
+    CRect rcSlider;
+    ::GetWindowRect(hSlider, &rcSlider);
+    ResizeSlider(rcSlider.Width());
+    ::SendMessageW(hSlider, TBM_SETRANGEMIN, FALSE, 10);
+    ::SendMessageW(hSlider, TBM_SETRANGEMAX, FALSE, 200);
+    ::SendMessageW(hSlider, TBM_SETPOS, TRUE, 100);
+    m_bZoomBarReady = TRUE;
+}
+
+void CMainFrame::OnSize(UINT nType, int cx, int cy) {
+    CFrameWnd::OnSize(nType, cx, cy);
+    if (!m_bZoomBarReady) return;
+    ResizeSlider(m_wndZoomBar.GetWindowRect().Width());
+}
+
+void CMainFrame::OnTimer(UINT_PTR) {
+    HWND hSlider = m_wndZoomBar.GetDlgItem(IDC_ZOOM_SLIDER);
+    if (!hSlider) return;
+    int pos = (int)::SendMessageW(hSlider, TBM_GETPOS, 0, 0);
+    if (pos == m_nSliderPos) return;
+    m_nSliderPos = pos;
+    wchar_t text[16];
+    _itow(pos, text, 10);
+    HWND hEdit = m_wndZoomBar.GetDlgItem(IDC_ZOOM_EDIT);
+    if (hEdit) {
+        ::SendMessageW(hEdit, EM_SETSEL, 0, -1);
+        ::SendMessageW(hEdit, EM_SCROLLCARET, 0, 0);
+        ::SendMessageW(hEdit, EM_REPLACESEL, FALSE, (LPARAM)text);
+    }
+    if (auto* pView = dynamic_cast<CZarpView*>(GetActiveView())) pView->m_nZoom = pos;
+}

@@ -1,0 +1,253 @@
+#include "app.h"
+#include <commctrl.h>
+#include <shellapi.h>
+#include "doc.h"
+#include "frame.h"
+#include "ids.h"
+
+namespace {
+CWinApp* g_pApp = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_pApp; }
+CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
+HINSTANCE AfxGetInstanceHandle() {
+    return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleW(nullptr);
+}
+HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
+
+int AfxMessageBox(const wchar_t* text, UINT type, UINT) {
+    CWnd* pMain = AfxGetMainWnd();
+    HWND owner = pMain ? pMain->m_hWnd : nullptr;
+    CString caption = g_pApp ? g_pApp->m_strAppName : CString();
+    return ::MessageBoxW(owner, text, caption, type);
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+    ON_COMMAND(ID_APP_EXIT, &CWinApp::OnAppExit)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp(const wchar_t* appName) {
+    if (appName) m_strAppName = appName;
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    m_templates.clear();
+    if (g_pApp == this) g_pApp = nullptr;
+}
+
+void CWinApp::InitApplication(HINSTANCE hInst, int nCmdShow) {
+    m_hInstance = hInst;
+    m_nCmdShow = nCmdShow;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    if (m_strAppName.IsEmpty()) m_strAppName.LoadString(AFX_IDS_APP_TITLE);
+
+    wchar_t module[MAX_PATH * 4];
+    DWORD n = ::GetModuleFileNameW(hInst, module, (DWORD)std::size(module));
+    CString modulePath(module, (int)n);
+    int dot = -1;
+    for (int i = modulePath.GetLength() - 1; i >= 0 && modulePath[i] != L'\\' && modulePath[i] != L'/'; --i)
+        if (modulePath[i] == L'.') { dot = i; break; }
+    CString base = dot >= 0 ? modulePath.Left(dot) : modulePath;
+    m_strHelpFilePath = base + L".chm";
+
+    // The standard profile lives in a per-user file named after the program.
+    int slash = base.GetLength() - 1;
+    while (slash >= 0 && base[slash] != L'\\' && base[slash] != L'/') --slash;
+    CString exeName = base.Mid(slash + 1);
+    wchar_t appData[MAX_PATH * 4];
+    DWORD len = ::GetEnvironmentVariableW(L"APPDATA", appData, (DWORD)std::size(appData));
+    if (len > 0 && len < std::size(appData))
+        m_strProfilePath = CString(appData) + L"\\" + exeName + L".ini";
+    else
+        m_strProfilePath = base + L".ini";
+}
+
+CString CWinApp::GetProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* def) const {
+    wchar_t buf[4096];
+    DWORD n = ::GetPrivateProfileStringW(section, entry, def, buf, (DWORD)std::size(buf), m_strProfilePath);
+    return CString(buf, (int)n);
+}
+
+bool CWinApp::WriteProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* value) const {
+    return ::WritePrivateProfileStringW(section, entry, value, m_strProfilePath) != FALSE;
+}
+
+static const wchar_t kRecentSection[] = L"Recent File List";
+
+void CWinApp::LoadStdProfileSettings(UINT nMaxMRU) {
+    m_nMaxMRU = nMaxMRU;
+    m_recent.clear();
+    for (UINT i = 1; i <= nMaxMRU; ++i) {
+        wchar_t key[16];
+        wsprintfW(key, L"File%u", i);
+        CString path = GetProfileString(kRecentSection, key);
+        if (!path.IsEmpty()) m_recent.push_back(path);
+    }
+}
+
+void CWinApp::SaveStdProfileSettings() {
+    if (m_nMaxMRU == 0) return;
+    for (UINT i = 1; i <= m_nMaxMRU; ++i) {
+        wchar_t key[16];
+        wsprintfW(key, L"File%u", i);
+        const wchar_t* value = i <= m_recent.size() ? (const wchar_t*)m_recent[i - 1] : nullptr;
+        WriteProfileString(kRecentSection, key, value);
+    }
+}
+
+void CWinApp::AddToRecentFileList(const wchar_t* path) {
+    if (m_nMaxMRU == 0 || !path || !*path) return;
+    CString p(path);
+    for (size_t i = 0; i < m_recent.size(); ++i)
+        if (::lstrcmpiW(m_recent[i], p) == 0) { m_recent.erase(m_recent.begin() + i); break; }
+    m_recent.insert(m_recent.begin(), p);
+    if (m_recent.size() > m_nMaxMRU) m_recent.resize(m_nMaxMRU);
+}
+
+int CWinApp::ExitInstance() {
+    SaveStdProfileSettings();
+    return 0;
+}
+
+void CWinApp::AddDocTemplate(CDocTemplate* pTemplate) { m_templates.emplace_back(pTemplate); }
+
+void CCommandLineInfo::ParseParam(const wchar_t* param, bool bFlag, bool) {
+    if (bFlag) {
+        if (!lstrcmpiW(param, L"p")) m_nShellCommand = FilePrint;
+        else if (!lstrcmpiW(param, L"pt")) { m_nShellCommand = FilePrintTo; m_nPrintToArgs = 0; }
+        else if (!lstrcmpiW(param, L"dde")) m_nShellCommand = FileDDE;
+        else if (!lstrcmpiW(param, L"Embedding")) { m_bRunEmbedded = true; m_nShellCommand = FileNothing; }
+        else if (!lstrcmpiW(param, L"Automation")) { m_bRunAutomated = true; m_nShellCommand = FileNothing; }
+        return;
+    }
+    if (m_nShellCommand == FilePrintTo && !m_strFileName.IsEmpty()) {
+        // After the file name: printer, driver, port.
+        CString* fields[] = {&m_strPrinterName, &m_strDriverName, &m_strPortName};
+        if (m_nPrintToArgs < 3) *fields[m_nPrintToArgs++] = param;
+        return;
+    }
+    if (m_strFileName.IsEmpty()) {
+        m_strFileName = param;
+        if (m_nShellCommand == FileNew) m_nShellCommand = FileOpen;
+    }
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) { ParseCommandLine(info, ::GetCommandLineW()); }
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info, const wchar_t* cmdLine) {
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(cmdLine, &argc);
+    if (!argv) return;
+    for (int i = 1; i < argc; ++i) {
+        const wchar_t* p = argv[i];
+        bool flag = (*p == L'/' || *p == L'-') && p[1] != 0;
+        info.ParseParam(flag ? p + 1 : p, flag, i == argc - 1);
+    }
+    ::LocalFree(argv);
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
+    switch (info.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+    case CCommandLineInfo::FileDDE:  // no DDE server here: start as with no arguments
+        if (!OnCmdMsg(ID_FILE_NEW, CN_COMMAND, nullptr)) OnFileNew();
+        return m_pMainWnd != nullptr;
+    case CCommandLineInfo::FileOpen:
+        return OpenDocumentFile(info.m_strFileName) != nullptr;
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo:
+        // Open, print without asking, and end.
+        if (!OpenDocumentFile(info.m_strFileName)) return FALSE;
+        if (m_pMainWnd) m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
+        return FALSE;
+    case CCommandLineInfo::FileNothing:
+        return FALSE;  // nothing to serve: no automation here
+    }
+    return FALSE;
+}
+
+CDocument* CWinApp::OpenDocumentFile(const wchar_t* path) {
+    if (m_templates.empty()) return nullptr;
+    CDocument* pDoc = m_templates.front()->OpenDocumentFile(path, true);
+    if (pDoc && path && *path) AddToRecentFileList(pDoc->GetPathName());
+    return pDoc;
+}
+
+void CWinApp::OnFileNew() {
+    if (!m_templates.empty()) m_templates.front()->OpenDocumentFile(nullptr, true);
+}
+
+void CWinApp::OnFileOpen() {
+    wchar_t path[MAX_PATH * 4] = L"";
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = (DWORD)std::size(path);
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (::GetOpenFileNameW(&ofn)) OpenDocumentFile(path);
+}
+
+void CWinApp::OnFilePrintSetup() {
+    PRINTDLGW pd{};
+    pd.lStructSize = sizeof pd;
+    pd.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    pd.Flags = PD_PRINTSETUP;
+    if (::PrintDlgW(&pd)) {
+        if (pd.hDevMode) ::GlobalFree(pd.hDevMode);
+        if (pd.hDevNames) ::GlobalFree(pd.hDevNames);
+    }
+}
+
+void CWinApp::OnAppExit() {
+    if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+void CWinApp::OpenHelpFile() {
+    // Without a help file the shell answers at once with an error; nothing more to do.
+    if (::GetFileAttributesW(m_strHelpFilePath) == INVALID_FILE_ATTRIBUTES) return;
+    ::ShellExecuteW(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, nullptr, m_strHelpFilePath, nullptr, nullptr,
+                    SW_SHOWNORMAL);
+}
+
+bool CWinApp::OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) { return CCmdTarget::OnCmdMsg(nID, nCode, pCmdUI); }
+
+BOOL CWinApp::OnIdle(LONG lCount) {
+    if (lCount == 0) {
+        if (auto* pFrame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) pFrame->OnIdleUpdateCmdUI();
+    }
+    return FALSE;
+}
+
+BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
+    if (auto* pFrame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) return pFrame->PreTranslateMessage(pMsg);
+    return FALSE;
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    for (;;) {
+        // Each time the queue runs dry the idle pass updates the tool bar.
+        for (LONG n = 0; !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && OnIdle(n); ++n) {
+        }
+        if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) return ExitInstance();
+        if (!PreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+int AfxWinMain(HINSTANCE hInst, const wchar_t*, int nCmdShow) {
+    CWinApp* app = AfxGetApp();
+    if (!app) return -1;
+    app->InitApplication(hInst, nCmdShow);
+    if (!app->InitInstance()) {
+        if (app->m_pMainWnd && app->m_pMainWnd->m_hWnd) ::DestroyWindow(app->m_pMainWnd->m_hWnd);
+        return app->ExitInstance();
+    }
+    return app->Run();
+}

@@ -1,0 +1,195 @@
+#include "frame.h"
+#include <commctrl.h>
+#include "ids.h"
+#include "view.h"
+
+BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
+    ON_WM_CREATE()
+    ON_WM_SIZE()
+    ON_WM_CLOSE()
+    ON_WM_INITMENUPOPUP()
+    ON_MESSAGE(WM_NOTIFY, &CFrameWnd::OnNotifyMsg)
+END_MESSAGE_MAP()
+
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
+    if (!cs.lpszClass) {
+        HICON hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDResource));
+        cs.lpszClass = RegisterClassOnce(L"ZfwFrame", CS_DBLCLKS, hIcon, nullptr);
+    }
+    return TRUE;
+}
+
+BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwStyle, CWnd* pParent, CCreateContext* pContext) {
+    m_nIDResource = nIDResource;
+    CString docString = CString::Load(nIDResource);
+    int nl = docString.Find(L'\n');
+    m_strTitle = nl < 0 ? docString : docString.Left(nl);
+    if (m_strTitle.IsEmpty() && AfxGetApp()) m_strTitle = AfxGetApp()->m_strAppName;
+
+    CMenu menu;
+    menu.LoadMenu(nIDResource);
+    m_hAccel = ::LoadAcceleratorsW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource));
+
+    CREATESTRUCT cs{};
+    cs.style = dwStyle;
+    cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
+    cs.hwndParent = pParent ? pParent->m_hWnd : nullptr;
+    cs.hMenu = menu;
+    cs.lpszName = m_strTitle;
+    cs.lpCreateParams = pContext;
+    cs.hInstance = AfxGetInstanceHandle();
+    if (!PreCreateWindow(cs)) return FALSE;
+    m_bAddToTitle = (cs.style & FWS_ADDTOTITLE) != 0;
+    DWORD style = cs.style & ~(DWORD)FWS_ADDTOTITLE;
+
+    // A frame whose creation fails has deleted itself by the time CreateEx returns.
+    HMENU hMenu = menu.Detach();
+    bool created = CreateEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, style, cs.x, cs.y, cs.cx, cs.cy,
+                            cs.hwndParent, hMenu, cs.lpCreateParams);
+    if (!created) {
+        ::DestroyMenu(hMenu);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int CFrameWnd::OnCreate(LPCREATESTRUCT lpcs) {
+    auto* pContext = static_cast<CCreateContext*>(lpcs->lpCreateParams);
+    if (!OnCreateClient(lpcs, pContext)) return -1;
+    return 0;
+}
+
+bool CFrameWnd::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) {
+    if (!pContext || !pContext->m_pNewViewClass) return true;
+    auto* pView = dynamic_cast<CView*>(pContext->m_pNewViewClass->CreateObject());
+    if (!pView) return false;
+    return pView->Create(this, AFX_IDW_PANE_FIRST, pContext);
+}
+
+CDocument* CFrameWnd::GetActiveDocument() const {
+    return m_pActiveView ? m_pActiveView->GetDocument() : nullptr;
+}
+
+void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, bool bMakeVisible) {
+    if (!m_pActiveView) {
+        auto* pView = dynamic_cast<CView*>(CWnd::FromHandlePermanent(GetDlgItem(AFX_IDW_PANE_FIRST)));
+        SetActiveView(pView);
+    }
+    if (m_pActiveView) m_pActiveView->OnInitialUpdate();
+    (void)pDoc;
+    UpdateFrameTitle();
+    if (bMakeVisible) {
+        CWinApp* app = AfxGetApp();
+        ShowWindow(app && app->m_pMainWnd == this ? app->m_nCmdShow : SW_SHOWNORMAL);
+        UpdateWindow();
+    }
+}
+
+void CFrameWnd::UpdateFrameTitle() {
+    CString title = m_strTitle;
+    CDocument* pDoc = GetActiveDocument();
+    if (m_bAddToTitle && pDoc) {
+        CString path = pDoc->GetPathName();
+        int slash = path.GetLength() - 1;
+        while (slash >= 0 && path[slash] != L'\\' && path[slash] != L'/') --slash;
+        CString docName = path.IsEmpty() ? CString(L"無題") : path.Mid(slash + 1);
+        title = docName + L" - " + m_strTitle;
+    }
+    ::SetWindowTextW(m_hWnd, title);
+}
+
+void CFrameWnd::RecalcLayout() {
+    if (!m_hWnd) return;
+    CRect client = GetClientRect();
+    for (CControlBar* pBar : m_bars) {
+        if (!pBar->m_hWnd || !pBar->IsWindowVisible()) continue;
+        CSize size = pBar->CalcFixedLayout();
+        DWORD align = pBar->GetBarStyle() & CBRS_ALIGN_ANY;
+        CRect r = client;
+        if (align & CBRS_ALIGN_TOP) {
+            r.bottom = r.top + size.cy;
+            client.top = r.bottom;
+        } else if (align & CBRS_ALIGN_BOTTOM) {
+            r.top = r.bottom - size.cy;
+            client.bottom = r.top;
+        } else if (align & CBRS_ALIGN_LEFT) {
+            r.right = r.left + size.cx;
+            client.left = r.right;
+        } else {
+            r.left = r.right - size.cx;
+            client.right = r.left;
+        }
+        ::MoveWindow(pBar->m_hWnd, r.left, r.top, r.Width() > 0 ? r.Width() : 0, r.Height() > 0 ? r.Height() : 0,
+                     TRUE);
+    }
+    HWND hView = GetDlgItem(AFX_IDW_PANE_FIRST);
+    if (hView)
+        ::MoveWindow(hView, client.left, client.top, client.Width() > 0 ? client.Width() : 0,
+                     client.Height() > 0 ? client.Height() : 0, TRUE);
+}
+
+void CFrameWnd::OnSize(UINT nType, int, int) {
+    if (nType != SIZE_MINIMIZED) RecalcLayout();
+}
+
+void CFrameWnd::OnClose() {
+    CDocument* pDoc = GetActiveDocument();
+    if (pDoc && !pDoc->SaveModified()) return;
+    DestroyWindow();
+}
+
+void CFrameWnd::PostNcDestroy() {
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this) {
+        app->m_pMainWnd = nullptr;
+        ::PostQuitMessage(0);
+    }
+    delete this;
+}
+
+bool CFrameWnd::OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) {
+    // Route: the active view (which asks its document), then the frame, then the application.
+    if (m_pActiveView && m_pActiveView->OnCmdMsg(nID, nCode, pCmdUI)) return true;
+    if (CWnd::OnCmdMsg(nID, nCode, pCmdUI)) return true;
+    CWinApp* app = AfxGetApp();
+    return app && app->OnCmdMsg(nID, nCode, pCmdUI);
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI() {
+    for (CControlBar* pBar : m_bars)
+        if (pBar->m_hWnd && pBar->IsWindowVisible()) pBar->OnUpdateCmdUI(this, true);
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccel && m_hWnd &&
+        (pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd)))
+        return ::TranslateAcceleratorW(m_hWnd, m_hAccel, pMsg);
+    return FALSE;
+}
+
+void CFrameWnd::OnInitMenuPopup(HMENU hPopup, UINT, BOOL bSysMenu) {
+    if (bSysMenu) return;
+    const int n = ::GetMenuItemCount(hPopup);
+    for (int i = 0; i < n; ++i) {
+        UINT id = ::GetMenuItemID(hPopup, i);
+        if (id == 0 || id == (UINT)-1) continue;  // separator or submenu
+        CMenuCmdUI ui(hPopup, (UINT)i, id);
+        ui.DoUpdate(this, true);
+    }
+}
+
+LRESULT CFrameWnd::OnNotifyMsg(WPARAM, LPARAM lParam) {
+    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+    if (hdr->code != TTN_GETDISPINFOW) return Default();
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+    UINT_PTR id = hdr->idFrom;
+    if (info->uFlags & TTF_IDISHWND) id = (UINT_PTR)::GetDlgCtrlID((HWND)id);
+    CString tip = AfxToolTipText((UINT)id);
+    lstrcpynW(m_tipBuffer, tip, (int)std::size(m_tipBuffer));
+    info->lpszText = m_tipBuffer;
+    info->hinst = nullptr;
+    return 0;
+}
+
+void CFrameWnd::OnHelp() { OnHelpFinder(); }
+void CFrameWnd::OnContextHelp() { OnHelpFinder(); }

@@ -1,0 +1,63 @@
+// The main frame: menu, accelerators, icon and title from one resource id; the view
+// as its client; control bars along its sides; command routing to the active view
+// first; update handlers for menus on popup and for bars when idle.
+#pragma once
+#include <vector>
+#include "bars.h"
+#include "doc.h"
+#include "menu.h"
+#include "wnd.h"
+
+class CView;
+
+class CFrameWnd : public CWnd {
+    DECLARE_MESSAGE_MAP()
+public:
+    virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
+    BOOL LoadFrame(UINT nIDResource, DWORD dwStyle, CWnd* pParent, CCreateContext* pContext);
+
+    CView* GetActiveView() const { return m_pActiveView; }
+    void SetActiveView(CView* pView) { m_pActiveView = pView; }
+    CDocument* GetActiveDocument() const;
+    // Makes the first view active, gives it its initial update and shows the frame.
+    void InitialUpdateFrame(CDocument* pDoc, bool bMakeVisible);
+    void RecalcLayout();
+    void UpdateFrameTitle();
+
+    void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
+    // Bars stay on the side their style names; docking only confirms that side.
+    void DockControlBar(CControlBar*) { RecalcLayout(); }
+    void AddControlBar(CControlBar* pBar) { m_bars.push_back(pBar); }
+    const std::vector<CControlBar*>& ControlBars() const { return m_bars; }
+
+    // Idle pass: bring every bar's buttons up to date.
+    void OnIdleUpdateCmdUI();
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    bool OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) override;
+    HACCEL GetAccelTable() const { return m_hAccel; }
+    HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
+
+    int OnCreate(LPCREATESTRUCT lpcs);
+    void OnSize(UINT nType, int cx, int cy);
+    void OnClose();
+    void OnInitMenuPopup(HMENU hPopup, UINT index, BOOL bSysMenu);
+    LRESULT OnNotifyMsg(WPARAM, LPARAM lParam);
+    // Framework help commands.
+    void OnHelp();
+    void OnContextHelp();
+
+protected:
+    // Creates the view named by the create context as the frame's client.
+    virtual bool OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
+    void PostNcDestroy() override;
+
+private:
+    CView* m_pActiveView = nullptr;
+    std::vector<CControlBar*> m_bars;
+    HACCEL m_hAccel = nullptr;
+    CString m_strTitle;
+    bool m_bAddToTitle = false;
+    DWORD m_dwDockStyle = 0;
+    UINT m_nIDResource = 0;
+    wchar_t m_tipBuffer[256] = {};
+};

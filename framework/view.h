@@ -1,0 +1,63 @@
+// Views: a child window that draws its document, and a view that scrolls.
+#pragma once
+#include "doc.h"
+#include "wnd.h"
+
+struct CPrintInfo {
+    PRINTDLGW m_pd{};
+    bool m_bDirect = false;  // print with the default printer, without asking
+    UINT m_nCurPage = 1;
+    ~CPrintInfo();
+};
+
+class CView : public CWnd {
+    DECLARE_MESSAGE_MAP()
+public:
+    bool Create(CWnd* pParent, UINT nID, CCreateContext* pContext);
+    CDocument* GetDocument() const { return m_pDocument; }
+
+    virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
+    virtual void OnInitialUpdate() { Invalidate(); }
+    virtual void OnDraw(CDC* pDC) = 0;
+    virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+    virtual BOOL OnPreparePrinting(CPrintInfo* pInfo) { return DoPreparePrinting(pInfo); }
+    virtual void OnBeginPrinting(CDC*, CPrintInfo*) {}
+    virtual void OnEndPrinting(CDC*, CPrintInfo*) {}
+    // Asks for a printer (or takes the default one when printing directly).
+    BOOL DoPreparePrinting(CPrintInfo* pInfo);
+
+    bool OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) override;
+
+    void OnPaint();
+    // Prints one page through OnDraw.
+    void OnFilePrint();
+    // There is no preview window: preview prints nothing and changes nothing.
+    void OnFilePrintPreview() {}
+
+protected:
+    void PostNcDestroy() override { delete this; }
+    CDocument* m_pDocument = nullptr;
+};
+
+class CScrollView : public CView {
+    DECLARE_MESSAGE_MAP()
+public:
+    static const CSize sizeDefault;
+    void SetScrollSizes(int nMapMode, SIZE sizeTotal, const SIZE& sizePage = sizeDefault,
+                        const SIZE& sizeLine = sizeDefault);
+    CPoint GetScrollPosition() const;
+    CSize GetTotalSize() const { return m_totalDev; }
+    void ScrollToPosition(POINT pt);
+    void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr) override;
+
+    void OnSize(UINT nType, int cx, int cy);
+    void OnHScroll(UINT code, UINT pos, HWND hBar);
+    void OnVScroll(UINT code, UINT pos, HWND hBar);
+
+protected:
+    void UpdateBars();
+    void OnScroll(int bar, UINT code);
+    int m_nMapMode = MM_TEXT;
+    CSize m_totalDev, m_pageDev, m_lineDev;
+    bool m_bPageDefault = true, m_bLineDefault = true;
+};

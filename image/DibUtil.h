@@ -1,0 +1,29 @@
+// Conversion of display bitmaps to packed DIBs under the display's palette, the BMP
+// writer and path splitting, used by Copy and Save As for the length of one command.
+#pragma once
+#include "../framework/afxwin.h"
+#include "dib_format.h"
+
+class CDibUtil : public CWnd {
+    DECLARE_MESSAGE_MAP()
+public:
+    CString m_strDir;
+    CString m_strName;
+    CString m_strExt;
+
+    // A logical palette with the display's system palette entries (none on a display
+    // without a palette). The caller owns it.
+    HPALETTE CreateSystemPalette();
+    // A packed DIB of the bitmap, read through the window's device context with the
+    // system palette realised; null when the bitmap cannot be read or the block cannot
+    // be allocated. The caller owns the block.
+    HGLOBAL BitmapToDib(HBITMAP hBitmap, HWND hWnd);
+    static WORD DibNumColors(const BITMAPINFOHEADER* p);
+    static WORD DibPaletteSize(const BITMAPINFOHEADER* p);
+    // Copies the block's header into *p and fixes the copy up; false for a null block.
+    static bool ReadDibHeader(HGLOBAL hDib, BITMAPINFOHEADER* p);
+    // Writes the 14-byte file header and the packed DIB. False when nothing could be
+    // written or the write was short.
+    static bool WriteBmpFile(HANDLE hFile, HGLOBAL hDib);
+    void SplitPath(CString path);
+};

@@ -1,0 +1,37 @@
+#include "path_split.h"
+
+namespace zarp {
+
+PathParts SplitPath(const std::wstring& path) {
+    PathParts out;
+    if (path.empty()) return out;
+    size_t sep = path.find_last_of(L"\\/");
+    std::wstring drive;
+    size_t start = 0;
+    if (path.size() >= 2 && path[1] == L':') {
+        drive = path.substr(0, 2);
+        start = 2;
+    }
+    std::wstring file;
+    if (sep == std::wstring::npos || sep < start) {
+        out.dir = drive;
+        file = path.substr(start);
+    } else {
+        out.dir = drive + path.substr(start, sep + 1 - start);
+        file = path.substr(sep + 1);
+    }
+    size_t dot = file.find_last_of(L'.');
+    if (dot == std::wstring::npos) {
+        out.name = file;
+    } else {
+        out.name = file.substr(0, dot);
+        out.ext = file.substr(dot);
+    }
+    return out;
+}
+
+std::wstring FolderOf(const PathParts& parts) {
+    return parts.dir.empty() ? std::wstring() : parts.dir.substr(0, parts.dir.size() - 1);
+}
+
+}  // namespace zarp

@@ -1,0 +1,117 @@
+#include "ZarpView.h"
+#include <direct.h>
+#include "../frame/MainFrm.h"
+#include "../res/resource.h"
+
+IMPLEMENT_DYNCREATE(CZarpView)
+
+BEGIN_MESSAGE_MAP(CZarpView, CScrollView)
+    ON_WM_TIMER()
+    ON_COMMAND(ID_CAPTURE_SCREEN, &CZarpView::OnCaptureScreen)
+    ON_COMMAND(ID_CAPTURE_ACTIVE, &CZarpView::OnCaptureActive)
+    ON_COMMAND(ID_WAIT_1, &CZarpView::OnWait1)
+    ON_COMMAND(ID_WAIT_2, &CZarpView::OnWait2)
+    ON_COMMAND(ID_WAIT_3, &CZarpView::OnWait3)
+    ON_COMMAND(ID_WAIT_4, &CZarpView::OnWait4)
+    ON_COMMAND(ID_WAIT_5, &CZarpView::OnWait5)
+    ON_COMMAND(ID_WAIT_6, &CZarpView::OnWait6)
+    ON_COMMAND(ID_WAIT_7, &CZarpView::OnWait7)
+    ON_COMMAND(ID_WAIT_8, &CZarpView::OnWait8)
+    ON_COMMAND(ID_WAIT_9, &CZarpView::OnWait9)
+    ON_COMMAND(ID_WAIT_10, &CZarpView::OnWait10)
+    ON_COMMAND(ID_WAIT_11, &CZarpView::OnWait11)
+    ON_COMMAND(ID_WAIT_12, &CZarpView::OnWait12)
+    ON_COMMAND(ID_WAIT_13, &CZarpView::OnWait13)
+    ON_COMMAND(ID_WAIT_14, &CZarpView::OnWait14)
+    ON_COMMAND(ID_WAIT_15, &CZarpView::OnWait15)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_1, &CZarpView::OnUpdateWait1)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_2, &CZarpView::OnUpdateWait2)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_3, &CZarpView::OnUpdateWait3)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_4, &CZarpView::OnUpdateWait4)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_5, &CZarpView::OnUpdateWait5)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_6, &CZarpView::OnUpdateWait6)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_7, &CZarpView::OnUpdateWait7)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_8, &CZarpView::OnUpdateWait8)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_9, &CZarpView::OnUpdateWait9)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_10, &CZarpView::OnUpdateWait10)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_11, &CZarpView::OnUpdateWait11)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_12, &CZarpView::OnUpdateWait12)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_13, &CZarpView::OnUpdateWait13)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_14, &CZarpView::OnUpdateWait14)
+    ON_UPDATE_COMMAND_UI(ID_WAIT_15, &CZarpView::OnUpdateWait15)
+    ON_COMMAND(ID_RANGE, &CZarpView::OnRange)
+    ON_UPDATE_COMMAND_UI(ID_RANGE, &CZarpView::OnUpdateRange)
+    ON_WM_ERASEBKGND()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONUP()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_RBUTTONUP()
+    ON_COMMAND(ID_EDIT_COPY, &CZarpView::OnEditCopy)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, &CZarpView::OnUpdateEditCopy)
+    ON_COMMAND(ID_FILE_SAVE_AS, &CZarpView::OnFileSaveAs)
+    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, &CZarpView::OnUpdateFileSaveAs)
+    ON_COMMAND(ID_HELP_PAGE, &CZarpView::OnHelpPage)
+    ON_COMMAND(ID_FILE_PRINT, &CView::OnFilePrint)
+    ON_COMMAND(ID_FILE_PRINT_DIRECT, &CView::OnFilePrint)
+    ON_COMMAND(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview)
+END_MESSAGE_MAP()
+
+CZarpView::CZarpView()
+    : m_bDrag(0), m_bRange(0), m_nZoom(100), m_nZoomShown(100), m_nImageCx(0), m_nImageCy(0), m_nZoomCx(0),
+      m_nZoomCy(0), m_nRangeMode(0), m_pMainWnd(nullptr), m_nWaitMs(1000), m_nStartMs(0), m_nNowMs(0),
+      m_nCaptureMode(0), m_bPending(0), m_bSettingsReadOnly(false) {}
+
+CZarpView::~CZarpView() = default;
+
+BOOL CZarpView::PreCreateWindow(CREATESTRUCT& cs) { return CScrollView::PreCreateWindow(cs); }
+
+void CZarpView::OnInitialUpdate() {
+    CScrollView::OnInitialUpdate();
+    SetScrollSizes(MM_TEXT, CSize(100, 100), sizeDefault, sizeDefault);
+    // The start folder, however long.
+    if (wchar_t* cwd = _wgetcwd(nullptr, 0)) {
+        m_strInitDir = cwd;
+        free(cwd);
+    }
+    ReadSettings();
+    m_dcScreen.CreateDC(L"DISPLAY", nullptr, nullptr, nullptr);
+    m_pMainWnd = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    if (m_pMainWnd) m_pMainWnd->InitZoomBar();
+    SetTimer(1, 1);
+}
+
+bool CZarpView::HasPicture() const {
+    return !m_bmpZoom.IsNull() && m_nZoomCx > 0 && m_nZoomCy > 0;
+}
+
+void CZarpView::OnWait1() { SetWait(1000); }
+void CZarpView::OnWait2() { SetWait(2000); }
+void CZarpView::OnWait3() { SetWait(3000); }
+void CZarpView::OnWait4() { SetWait(4000); }
+void CZarpView::OnWait5() { SetWait(5000); }
+void CZarpView::OnWait6() { SetWait(6000); }
+void CZarpView::OnWait7() { SetWait(7000); }
+void CZarpView::OnWait8() { SetWait(8000); }
+void CZarpView::OnWait9() { SetWait(9000); }
+void CZarpView::OnWait10() { SetWait(10000); }
+void CZarpView::OnWait11() { SetWait(11000); }
+void CZarpView::OnWait12() { SetWait(12000); }
+void CZarpView::OnWait13() { SetWait(13000); }
+void CZarpView::OnWait14() { SetWait(14000); }
+void CZarpView::OnWait15() { SetWait(15000); }
+void CZarpView::OnUpdateWait1(CCmdUI* p) { UpdateWait(p, 1000); }
+void CZarpView::OnUpdateWait2(CCmdUI* p) { UpdateWait(p, 2000); }
+void CZarpView::OnUpdateWait3(CCmdUI* p) { UpdateWait(p, 3000); }
+void CZarpView::OnUpdateWait4(CCmdUI* p) { UpdateWait(p, 4000); }
+void CZarpView::OnUpdateWait5(CCmdUI* p) { UpdateWait(p, 5000); }
+void CZarpView::OnUpdateWait6(CCmdUI* p) { UpdateWait(p, 6000); }
+void CZarpView::OnUpdateWait7(CCmdUI* p) { UpdateWait(p, 7000); }
+void CZarpView::OnUpdateWait8(CCmdUI* p) { UpdateWait(p, 8000); }
+void CZarpView::OnUpdateWait9(CCmdUI* p) { UpdateWait(p, 9000); }
+void CZarpView::OnUpdateWait10(CCmdUI* p) { UpdateWait(p, 10000); }
+void CZarpView::OnUpdateWait11(CCmdUI* p) { UpdateWait(p, 11000); }
+void CZarpView::OnUpdateWait12(CCmdUI* p) { UpdateWait(p, 12000); }
+void CZarpView::OnUpdateWait13(CCmdUI* p) { UpdateWait(p, 13000); }
+void CZarpView::OnUpdateWait14(CCmdUI* p) { UpdateWait(p, 14000); }
+void CZarpView::OnUpdateWait15(CCmdUI* p) { UpdateWait(p, 15000); }

@@ -1,0 +1,105 @@
+// The view: owns every piece of capture and picture state, runs the timed capture,
+// draws the zoomed picture, tracks the range selection and produces the output.
+#pragma once
+#include "../framework/afxwin.h"
+
+class CMainFrame;
+
+class CZarpView : public CScrollView {
+    DECLARE_DYNCREATE(CZarpView)
+    DECLARE_MESSAGE_MAP()
+public:
+    CZarpView();
+    ~CZarpView() override;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    void OnInitialUpdate() override;
+    void OnDraw(CDC* pDC) override;
+    BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+
+    // Timed capture and grab.
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnCaptureScreen();
+    void OnCaptureActive();
+    void GrabImage();
+    void OnWait1();  void OnWait2();  void OnWait3();  void OnWait4();  void OnWait5();
+    void OnWait6();  void OnWait7();  void OnWait8();  void OnWait9();  void OnWait10();
+    void OnWait11(); void OnWait12(); void OnWait13(); void OnWait14(); void OnWait15();
+    void OnUpdateWait1(CCmdUI* p);  void OnUpdateWait2(CCmdUI* p);  void OnUpdateWait3(CCmdUI* p);
+    void OnUpdateWait4(CCmdUI* p);  void OnUpdateWait5(CCmdUI* p);  void OnUpdateWait6(CCmdUI* p);
+    void OnUpdateWait7(CCmdUI* p);  void OnUpdateWait8(CCmdUI* p);  void OnUpdateWait9(CCmdUI* p);
+    void OnUpdateWait10(CCmdUI* p); void OnUpdateWait11(CCmdUI* p); void OnUpdateWait12(CCmdUI* p);
+    void OnUpdateWait13(CCmdUI* p); void OnUpdateWait14(CCmdUI* p); void OnUpdateWait15(CCmdUI* p);
+
+    // Zoomed picture and drawing.
+    void RenderZoom();
+    void ClearRange();
+    BOOL OnEraseBkgnd(CDC* pDC);
+
+    // Range selection.
+    void OnRange();
+    void OnUpdateRange(CCmdUI* pCmdUI);
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+
+    // Context menu.
+    void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnRButtonUp(UINT nFlags, CPoint point);
+    void ShowContextMenu(CPoint point);
+
+    // Output: clipboard copy and Save As.
+    bool ExtractRange();
+    void OnEditCopy();
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    void OnFileSaveAs();
+    void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
+
+    // Settings file and help page.
+    void ReadSettings();
+    bool WriteSettings();
+    void OnHelpPage();
+
+    // True when a picture exists that has a non-empty zoomed size.
+    bool HasPicture() const;
+
+    // State, in declaration order.
+    int m_bDrag;
+    CString m_strWork;
+    int m_bRange;
+    int m_nZoom;
+    int m_nZoomShown;
+    CString m_strInitDir;
+    CRect m_rcDrag;
+    CRect m_rcRange;
+    CPoint m_ptStart;
+    int m_nImageCx;
+    int m_nImageCy;
+    int m_nZoomCx;
+    int m_nZoomCy;
+    CBitmap m_bmpCapture;
+    CBitmap m_bmpZoom;
+    CBitmap m_bmpZoomSave;
+    CBitmap m_bmpWork;
+    CDC m_dcScreen;
+    int m_nRangeMode;
+    CMainFrame* m_pMainWnd;
+    int m_nWaitMs;
+    int m_nStartMs;
+    int m_nNowMs;
+    int m_nCaptureMode;
+    // A request is pending: kept apart from the stamp, whose value 0 is a real stamp.
+    int m_bPending;
+    // The fixed range in picture coordinates, as it was marked: the output follows
+    // the frame the user sees even if the view scrolls afterwards.
+    CRect m_rcPicture;
+    // The settings file could not be written: the folder is remembered for this run.
+    bool m_bSettingsReadOnly;
+
+private:
+    void SetWait(int ms) { m_nWaitMs = ms; }
+    void UpdateWait(CCmdUI* pCmdUI, int ms) { pCmdUI->SetCheck(m_nWaitMs == ms ? 1 : 0); }
+    void StartCapture(int mode);
+};

@@ -1,0 +1,31 @@
+#include "zoom_math.h"
+#include <cstdint>
+
+namespace zarp {
+
+int ZoomedLength(int length, int percent) { return (int)((int64_t)percent * length / 100); }
+
+IRect NormaliseDrag(IPoint s, IPoint p) {
+    IRect r{};
+    if (s.x < p.x) { r.left = s.x; r.right = p.x; } else { r.left = p.x; r.right = s.x; }
+    if (s.y < p.y) { r.top = s.y; r.bottom = p.y; } else { r.top = p.y; r.bottom = s.y; }
+    return r;
+}
+
+IRect ClipToPicture(IRect r, int sx, int sy, int cx, int cy) {
+    if (sx + r.left < 0) r.left = -sx;
+    if (sy + r.top < 0) r.top = -sy;
+    if (sx + r.right > cx) r.right = cx - sx;
+    if (sy + r.bottom > cy) r.bottom = cy - sy;
+    return r;
+}
+
+IRect ClipToDesktop(IRect w, IRect desktop) {
+    if (w.top < 0) w.top = 0;
+    if (w.left < 0) w.left = 0;
+    if (desktop.bottom < w.bottom) w.bottom = desktop.bottom;
+    if (desktop.right < w.right) w.right = desktop.right;
+    return w;
+}
+
+}  // namespace zarp

@@ -1,0 +1,37 @@
+// Zoomed sizes and the rectangle rules of capture and range selection. Platform-free.
+#pragma once
+
+namespace zarp {
+
+struct IPoint {
+    int x, y;
+};
+
+struct IRect {
+    int left, top, right, bottom;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    // No area: right <= left or bottom <= top.
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool operator==(const IRect& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+};
+
+// percent * length / 100: the product first, truncated, no minimum of one pixel.
+// Sizes whose product would overflow 32 bits are computed in 64 bits.
+int ZoomedLength(int length, int percent);
+
+// The rectangle spanned by the drag's anchor and the pointer, whatever the direction.
+IRect NormaliseDrag(IPoint start, IPoint pointer);
+
+// Clips a client rectangle, side by side, to a zoomed picture of cx * cy scrolled by
+// (sx, sy). Left and top only rise, right and bottom only fall, so a drag wholly past
+// the picture keeps right < left (an empty range).
+IRect ClipToPicture(IRect r, int sx, int sy, int cx, int cy);
+
+// Cuts a window's outer rectangle down to the desktop: the lower bounds are 0, the
+// upper bounds the desktop's bottom and right.
+IRect ClipToDesktop(IRect window, IRect desktop);
+
+}  // namespace zarp
