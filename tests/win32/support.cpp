@@ -1,0 +1,169 @@
+#include "support.h"
+#include <cstring>
+#include "../../view/clock_source.h"
+
+namespace zt {
+
+void Pump(int ms) {
+    DWORD start = ::GetTickCount();
+    MSG msg;
+    do {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            if (!AfxGetApp()->PreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        AfxGetApp()->OnIdle(0);
+        if ((int)(::GetTickCount() - start) < ms) ::Sleep(1);
+    } while ((int)(::GetTickCount() - start) < ms);
+}
+
+int FakeClock::now = 0;
+static int FakeStamp() { return FakeClock::now; }
+FakeClock::FakeClock() {
+    now = 500000;
+    zarp::SetStampSourceForTesting(&FakeStamp);
+}
+FakeClock::~FakeClock() { zarp::SetStampSourceForTesting(nullptr); }
+
+ZarpWindow::ZarpWindow(int clientCx, int clientCy) {
+    m_template = std::make_unique<CSingleDocTemplate>(IDR_MAINFRAME, RUNTIME_CLASS(CZarpDoc),
+                                                      RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CZarpView));
+    AfxGetApp()->m_pMainWnd = nullptr;
+    doc = dynamic_cast<CZarpDoc*>(m_template->OpenDocumentFile(nullptr, true));
+    frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    view = frame ? dynamic_cast<CZarpView*>(frame->GetActiveView()) : nullptr;
+    if (frame) {
+        // Size the frame so the view's client area is clientCx x clientCy.
+        CRect viewClient = view->GetClientRect();
+        CRect frameRect = frame->GetWindowRect();
+        ::SetWindowPos(frame->m_hWnd, HWND_TOP, 0, 0, frameRect.Width() + clientCx - viewClient.Width(),
+                       frameRect.Height() + clientCy - viewClient.Height(), SWP_NOMOVE);
+        ::SetForegroundWindow(frame->m_hWnd);
+    }
+    Pump(20);
+}
+
+ZarpWindow::~ZarpWindow() {
+    if (frame && frame->m_hWnd) {
+        AfxGetApp()->m_pMainWnd = nullptr;  // no quit message for the test's loop
+        frame->DestroyWindow();
+    }
+    m_template.reset();
+    Pump(10);
+}
+
+void ZarpWindow::CaptureNow(UINT commandId) {
+    Command(commandId);
+    FakeClock::now += view->m_nWaitMs + 1;
+    Tick();
+}
+
+namespace {
+LRESULT CALLBACK PatternProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(h, &ps);
+        RECT r;
+        ::GetClientRect(h, &r);
+        // Paint through a DIB so every pixel is exact.
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB};
+        std::vector<uint32_t> px((size_t)r.right * r.bottom);
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x) px[(size_t)y * r.right + x] = Rgb(PatternAt(x, y));
+        ::SetDIBitsToDevice(dc, 0, 0, r.right, r.bottom, 0, 0, 0, r.bottom, px.data(), &bi, DIB_RGB_COLORS);
+        ::EndPaint(h, &ps);
+        return 0;
+    }
+    if (msg == WM_ERASEBKGND) return 1;
+    return ::DefWindowProcW(h, msg, w, l);
+}
+}  // namespace
+
+PatternWindow::PatternWindow(int x, int y, int cx, int cy, DWORD style) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PatternProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZarpTestPattern";
+    ::RegisterClassW(&wc);
+    hwnd = ::CreateWindowExW(WS_EX_TOPMOST, L"ZarpTestPattern", L"pattern", style | WS_VISIBLE, x, y, cx, cy,
+                             nullptr, nullptr, wc.hInstance, nullptr);
+    ::UpdateWindow(hwnd);
+    Pump(30);
+}
+
+PatternWindow::~PatternWindow() {
+    if (hwnd) ::DestroyWindow(hwnd);
+    Pump(10);
+}
+
+void PatternWindow::BringToFront() {
+    ::SetForegroundWindow(hwnd);
+    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(30);
+}
+
+std::vector<uint32_t> ReadPixels(HBITMAP hBitmap, int* pCx, int* pCy) {
+    BITMAP bm{};
+    if (!hBitmap || !::GetObjectW(hBitmap, sizeof bm, &bm)) return {};
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
+    std::vector<uint32_t> px((size_t)bm.bmWidth * bm.bmHeight);
+    HDC dc = ::GetDC(nullptr);
+    ::GetDIBits(dc, hBitmap, 0, bm.bmHeight, px.data(), &bi, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, dc);
+    for (auto& p : px) p &= 0xFFFFFF;
+    if (pCx) *pCx = bm.bmWidth;
+    if (pCy) *pCy = bm.bmHeight;
+    return px;
+}
+
+std::vector<uint8_t> ClipboardDib() {
+    std::vector<uint8_t> out;
+    if (!::OpenClipboard(nullptr)) return out;
+    if (HANDLE h = ::GetClipboardData(CF_DIB)) {
+        if (auto* p = static_cast<const uint8_t*>(::GlobalLock(h))) {
+            out.assign(p, p + ::GlobalSize(h));
+            ::GlobalUnlock(h);
+        }
+    }
+    ::CloseClipboard();
+    return out;
+}
+
+void SetClipboardText(const wchar_t* text) {
+    if (!::OpenClipboard(nullptr)) return;
+    ::EmptyClipboard();
+    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(::GlobalLock(h), text, bytes);
+    ::GlobalUnlock(h);
+    ::SetClipboardData(CF_UNICODETEXT, h);
+    ::CloseClipboard();
+}
+
+std::vector<uint32_t> DibPixels(const std::vector<uint8_t>& dib, int* pCx, int* pCy) {
+    if (dib.size() < 40) return {};
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, dib.data(), sizeof h);
+    const int cx = h.biWidth, cy = h.biHeight, bpp = h.biBitCount;
+    if (bpp != 24 && bpp != 32) return {};
+    const size_t stride = ((size_t)cx * bpp + 31) / 32 * 4;
+    std::vector<uint32_t> px((size_t)cx * cy);
+    for (int y = 0; y < cy; ++y) {
+        const uint8_t* row = dib.data() + 40 + stride * (size_t)(cy - 1 - y);
+        for (int x = 0; x < cx; ++x) {
+            const uint8_t* p = row + (size_t)x * (bpp / 8);
+            px[(size_t)y * cx + x] = (p[2] << 16) | (p[1] << 8) | p[0];
+        }
+    }
+    *pCx = cx;
+    *pCy = cy;
+    return px;
+}
+
+}  // namespace zt

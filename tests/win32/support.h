@@ -1,0 +1,78 @@
+// Shared helpers for the in-process tests: a real frame and view made by the real
+// document template, a test clock, a window of known pixels on the real screen, and
+// pixel readers.
+#pragma once
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+#include "../../app/ZarpApp.h"
+#include "../../app/ZarpDoc.h"
+#include "../../frame/MainFrm.h"
+#include "../../res/resource.h"
+#include "../../view/ZarpView.h"
+
+namespace zt {
+
+// Handles pending messages (and the idle update) for about ms milliseconds.
+void Pump(int ms);
+// Pumps until pred() is true or the timeout passes; returns pred().
+template <class Pred> bool PumpUntil(Pred pred, int timeoutMs = 3000) {
+    for (int t = 0; t < timeoutMs; t += 5) {
+        if (pred()) return true;
+        Pump(5);
+    }
+    return pred();
+}
+
+// The time behind the capture's millisecond stamp, set by the test.
+struct FakeClock {
+    FakeClock();
+    ~FakeClock();
+    static int now;
+};
+
+// Zarp's document, frame and view, created as at start-up; destroyed afterwards.
+class ZarpWindow {
+public:
+    explicit ZarpWindow(int clientCx = 800, int clientCy = 600);
+    ~ZarpWindow();
+    CMainFrame* frame = nullptr;
+    CZarpView* view = nullptr;
+    CZarpDoc* doc = nullptr;
+    // Sends a command as a menu item would (through the frame's routing and update check).
+    void Command(UINT id, int code = 0) { ::SendMessageW(frame->m_hWnd, WM_COMMAND, MAKEWPARAM(id, code), 0); }
+    void Tick() { ::SendMessageW(view->m_hWnd, WM_TIMER, 1, 0); }
+    // Requests a capture and fires it at once through the test clock.
+    void CaptureNow(UINT commandId);
+
+private:
+    std::unique_ptr<CSingleDocTemplate> m_template;
+};
+
+// The colour the pattern window shows at screen pixel (x, y).
+inline COLORREF PatternAt(int x, int y) { return RGB((x * 7) & 255, (y * 5) & 255, ((x ^ y) * 3) & 255); }
+
+// A top-level window of known pixels (PatternAt in screen coordinates of its own
+// top-left corner, so moved windows show known content too).
+class PatternWindow {
+public:
+    PatternWindow(int x, int y, int cx, int cy, DWORD style = WS_POPUP);
+    ~PatternWindow();
+    HWND hwnd = nullptr;
+    void BringToFront();
+};
+
+// Pixels of a bitmap as 0x00RRGGBB, top row first.
+std::vector<uint32_t> ReadPixels(HBITMAP hBitmap, int* pCx = nullptr, int* pCy = nullptr);
+inline uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+// The packed DIB on the clipboard (CF_DIB), empty if there is none.
+std::vector<uint8_t> ClipboardDib();
+// Puts a text on the clipboard, to see whether a command replaced it.
+void SetClipboardText(const wchar_t* text);
+// Pixels of a 32- or 24-bpp packed DIB as 0x00RRGGBB, top row first.
+std::vector<uint32_t> DibPixels(const std::vector<uint8_t>& dib, int* pCx, int* pCy);
+
+}  // namespace zt
