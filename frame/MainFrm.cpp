@@ -75,11 +75,15 @@ void CMainFrame::OnTimer(UINT_PTR) {
     m_nSliderPos = pos;
     wchar_t text[16];
     _itow(pos, text, 10);
+    // The box then holds exactly the new number. Setting the whole text (rather than
+    // replacing a selection) also works when the narrow multi-line box would refuse
+    // an insertion that does not fit its line.
     HWND hEdit = m_wndZoomBar.GetDlgItem(IDC_ZOOM_EDIT);
     if (hEdit) {
-        ::SendMessageW(hEdit, EM_SETSEL, 0, -1);
+        ::SetWindowTextW(hEdit, text);
+        const int len = (int)wcslen(text);
+        ::SendMessageW(hEdit, EM_SETSEL, len, len);
         ::SendMessageW(hEdit, EM_SCROLLCARET, 0, 0);
-        ::SendMessageW(hEdit, EM_REPLACESEL, FALSE, (LPARAM)text);
     }
     if (auto* pView = dynamic_cast<CZarpView*>(GetActiveView())) pView->m_nZoom = pos;
 }

@@ -57,6 +57,8 @@ ZarpWindow::~ZarpWindow() {
 
 void ZarpWindow::CaptureNow(UINT commandId) {
     Command(commandId);
+    // What the hidden frame covered repaints during the wait.
+    Pump(50);
     FakeClock::now += view->m_nWaitMs + 1;
     Tick();
 }

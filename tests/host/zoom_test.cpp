@@ -1,0 +1,128 @@
+// Zoomed sizes, drag rectangles and the clipping of ranges and captured windows.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <ostream>
+
+#include "view/zoom_math.h"
+
+namespace zarp {
+// Readable failure messages for rectangles.
+void PrintTo(const IRect& r, std::ostream* os) {
+    *os << "(" << r.left << "," << r.top << "," << r.right << "," << r.bottom << ")";
+}
+}  // namespace zarp
+
+namespace {
+
+using zarp::ClipToDesktop;
+using zarp::ClipToPicture;
+using zarp::IPoint;
+using zarp::IRect;
+using zarp::NormaliseDrag;
+using zarp::ZoomedLength;
+
+TEST(ZoomMath, ZoomedLengthTruncatesTheProduct) {
+    struct Case {
+        int length, percent, zoomed;
+    } cases[] = {
+        {1023, 33, 337},
+        {9, 10, 0},                  // no one-pixel minimum
+        {1024, 10, 102},
+        {768, 10, 76},
+        {99, 1, 0},
+        {100, 1, 1},
+        {7, 50, 3},
+        {1024, 25, 256},
+        {640, 100, 640},
+        {640, 200, 1280},
+        {0, 500, 0},
+        {30000000, 100, 30000000},   // percent * length passes INT_MAX
+        {20000000, 200, 40000000},
+        {INT_MAX, 100, INT_MAX},
+        {INT_MAX, 50, INT_MAX / 2},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ZoomedLength(c.length, c.percent), c.zoomed) << c.length << " px at " << c.percent << " %";
+}
+
+TEST(ZoomMath, DragGivesTheSameRectangleInEveryDirection) {
+    struct Case {
+        IPoint a, b;
+        IRect r;
+    } cases[] = {
+        {{10, 10}, {20, 15}, {10, 10, 20, 15}},
+        {{20, 10}, {10, 15}, {10, 10, 20, 15}},  // the diagonal the other way
+        {{0, 0}, {0, 40}, {0, 0, 0, 40}},        // a line has no width
+        {{5, 5}, {5, 5}, {5, 5, 5, 5}},
+        {{-3, 7}, {4, -2}, {-3, -2, 4, 7}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NormaliseDrag(c.a, c.b), c.r);
+        EXPECT_EQ(NormaliseDrag(c.b, c.a), c.r);
+        EXPECT_EQ(NormaliseDrag({c.a.x, c.b.y}, {c.b.x, c.a.y}), c.r);
+        EXPECT_EQ(NormaliseDrag({c.b.x, c.a.y}, {c.a.x, c.b.y}), c.r);
+    }
+}
+
+TEST(ZoomMath, ClipToPictureKeepsTheRangeOnTheZoomedPicture) {
+    struct Case {
+        const char* what;
+        IRect r;
+        int sx, sy, cx, cy;
+        IRect clipped;
+    } cases[] = {
+        {"inside, not scrolled", {10, 10, 20, 15}, 0, 0, 100, 80, {10, 10, 20, 15}},
+        {"past right and bottom", {50, 40, 150, 120}, 0, 0, 100, 80, {50, 40, 100, 80}},
+        {"scrolled: right edge at cx - sx", {10, 10, 90, 70}, 30, 25, 100, 80, {10, 10, 70, 55}},
+        {"picture smaller than the window", {10, 10, 300, 200}, 0, 0, 50, 40, {10, 10, 50, 40}},
+        {"above and left of the picture", {-5, -8, 20, 20}, 0, 0, 100, 80, {0, 0, 20, 20}},
+        {"left bound follows the scroll", {-20, -30, 20, 20}, 10, 15, 100, 80, {-10, -15, 20, 20}},
+        {"exactly the picture", {0, 0, 100, 80}, 0, 0, 100, 80, {0, 0, 100, 80}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClipToPicture(c.r, c.sx, c.sy, c.cx, c.cy), c.clipped) << c.what;
+    }
+}
+
+TEST(ZoomMath, DragWhollyPastThePictureStaysEmpty) {
+    // Only the far sides are pulled in, so the near side stays beyond them.
+    IRect right = ClipToPicture({150, 10, 200, 20}, 0, 0, 100, 80);
+    EXPECT_EQ(right, (IRect{150, 10, 100, 20}));
+    EXPECT_LT(right.right, right.left);
+    EXPECT_TRUE(right.IsEmpty());
+
+    IRect below = ClipToPicture({10, 90, 20, 120}, 0, 0, 100, 80);
+    EXPECT_EQ(below, (IRect{10, 90, 20, 80}));
+    EXPECT_TRUE(below.IsEmpty());
+
+    IRect scrolledPast = ClipToPicture({80, 10, 95, 20}, 30, 0, 100, 80);  // picture ends at x = 70
+    EXPECT_TRUE(scrolledPast.IsEmpty());
+
+    EXPECT_FALSE(ClipToPicture({10, 10, 11, 11}, 0, 0, 100, 80).IsEmpty());
+    EXPECT_TRUE(ClipToPicture({10, 10, 10, 11}, 0, 0, 100, 80).IsEmpty());
+}
+
+TEST(ZoomMath, ClipToDesktop) {
+    const IRect desktop{0, 0, 1024, 768};
+    struct Case {
+        const char* what;
+        IRect window, clipped;
+        bool empty;
+    } cases[] = {
+        {"maximised with its frame outside", {-4, -4, 1028, 772}, {0, 0, 1024, 768}, false},
+        {"past the left edge", {-100, 50, 300, 250}, {0, 50, 300, 250}, false},
+        {"past the bottom right", {900, 700, 1200, 900}, {900, 700, 1024, 768}, false},
+        {"inside", {100, 100, 200, 200}, {100, 100, 200, 200}, false},
+        {"wholly past the right edge", {1100, 100, 1300, 300}, {1100, 100, 1024, 300}, true},
+        {"wholly below", {100, 800, 300, 900}, {100, 800, 300, 768}, true},
+        {"wholly above and left", {-300, -300, -10, -10}, {0, 0, -10, -10}, true},
+    };
+    for (const Case& c : cases) {
+        IRect r = ClipToDesktop(c.window, desktop);
+        EXPECT_EQ(r, c.clipped) << c.what;
+        EXPECT_EQ(r.IsEmpty(), c.empty) << c.what;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// Timed capture and the grab, on the real (virtual) screen with windows of known pixels.
+#include "support.h"
+
+using zt::FakeClock;
+using zt::Pump;
+
+namespace {
+// Expects the picture to equal the pattern window's pixels: picture pixel (px, py)
+// shows screen pixel (px + sx, py + sy), and the pattern window's top-left is (wx, wy).
+void ExpectPatternRegion(const std::vector<uint32_t>& pic, int picCx, int sx, int sy, CRect region, int wx, int wy) {
+    int bad = 0;
+    for (int y = region.top; y < region.bottom; ++y)
+        for (int x = region.left; x < region.right; ++x) {
+            uint32_t want = zt::Rgb(zt::PatternAt(x - wx, y - wy));
+            uint32_t got = pic[(size_t)(y - sy) * picCx + (x - sx)];
+            if (got != want && bad++ < 5) ADD_FAILURE() << "screen (" << x << "," << y << ") got " << std::hex << got << " want " << want;
+        }
+    EXPECT_EQ(bad, 0);
+}
+int ScreenCx() { return ::GetSystemMetrics(SM_CXSCREEN); }
+int ScreenCy() { return ::GetSystemMetrics(SM_CYSCREEN); }
+}  // namespace
+
+TEST(Capture, FiresOnlyWhenElapsedTimeExceedsTheWait) {
+    FakeClock clock;
+    zt::ZarpWindow w;
+    FakeClock::now = 250000;
+    w.Command(ID_CAPTURE_SCREEN);
+    EXPECT_FALSE(w.frame->IsWindowVisible());
+    EXPECT_EQ(w.view->m_nCaptureMode, 1);
+    FakeClock::now = 251000;
+    w.Tick();
+    EXPECT_TRUE(w.view->m_bmpCapture.IsNull());
+    EXPECT_FALSE(w.frame->IsWindowVisible());
+    FakeClock::now = 251001;
+    w.Tick();
+    EXPECT_FALSE(w.view->m_bmpCapture.IsNull());
+    EXPECT_TRUE(w.frame->IsWindowVisible());
+    EXPECT_EQ(w.view->m_bPending, 0);
+    EXPECT_EQ(w.view->m_nStartMs, 0);
+}
+
+TEST(Capture, WrapsAtTheEndOfTheStampCycleAndAcceptsStampZero) {
+    FakeClock clock;
+    zt::ZarpWindow w;
+    FakeClock::now = 999500;
+    w.Command(ID_CAPTURE_SCREEN);
+    FakeClock::now = 400;  // elapsed 900
+    w.Tick();
+    EXPECT_TRUE(w.view->m_bmpCapture.IsNull());
+    FakeClock::now = 700;  // elapsed 1200
+    w.Tick();
+    EXPECT_EQ(w.view->m_nNowMs, 1000700);
+    EXPECT_FALSE(w.view->m_bmpCapture.IsNull());
+
+    // A request made in the first millisecond of a cycle is pending like any other.
+    FakeClock::now = 0;
+    w.Command(ID_CAPTURE_SCREEN);
+    FakeClock::now = 1001;
+    w.Tick();
+    EXPECT_TRUE(w.frame->IsWindowVisible());
+    EXPECT_EQ(w.view->m_bPending, 0);
+}
+
+TEST(Capture, CommandsDuringTheWaitActOnThePendingRequest) {
+    FakeClock clock;
+    zt::ZarpWindow w;
+    w.Command(ID_WAIT_15);
+    FakeClock::now = 100000;
+    w.Command(ID_CAPTURE_SCREEN);
+    // A shorter wait applies to the pending request (the frame is hidden, so the
+    // command arrives at the view directly).
+    ::SendMessageW(w.view->m_hWnd, WM_COMMAND, ID_WAIT_5, 0);
+    FakeClock::now = 105000;
+    w.Tick();
+    EXPECT_FALSE(w.frame->IsWindowVisible());
+    // A second capture command restarts the wait and replaces the mode.
+    FakeClock::now = 105000;
+    ::SendMessageW(w.view->m_hWnd, WM_COMMAND, ID_CAPTURE_ACTIVE, 0);
+    FakeClock::now = 106000;
+    w.Tick();
+    EXPECT_FALSE(w.frame->IsWindowVisible());
+    EXPECT_EQ(w.view->m_nCaptureMode, 2);
+    FakeClock::now = 110001;
+    w.Tick();
+    EXPECT_TRUE(w.frame->IsWindowVisible());
+}
+
+TEST(Capture, WholeScreenIsTheDesktopPixelForPixel) {
+    FakeClock clock;
+    zt::PatternWindow pattern(300, 200, 160, 120);
+    zt::ZarpWindow w;
+    w.CaptureNow(ID_CAPTURE_SCREEN);
+    int cx = 0, cy = 0;
+    auto pic = zt::ReadPixels(w.view->m_bmpCapture, &cx, &cy);
+    EXPECT_EQ(cx, ScreenCx());
+    EXPECT_EQ(cy, ScreenCy());
+    EXPECT_EQ(w.view->m_nImageCx, cx);
+    ASSERT_FALSE(pic.empty());
+    ExpectPatternRegion(pic, cx, 0, 0, CRect(300, 200, 460, 320), 300, 200);
+    EXPECT_EQ(w.view->m_bRange, 1);
+    // At 100 % the zoomed copies equal the capture.
+    EXPECT_EQ(w.view->m_nZoomCx, cx);
+    EXPECT_EQ(zt::ReadPixels(w.view->m_bmpZoom), pic);
+    EXPECT_EQ(zt::ReadPixels(w.view->m_bmpZoomSave), pic);
+}
+
+struct WindowCase {
+    int x, y, cx, cy;
+};
+
+class ActiveWindowCapture : public ::testing::TestWithParam<WindowCase> {};
+
+TEST_P(ActiveWindowCapture, TakesTheVisiblePartOfTheForegroundWindow) {
+    const WindowCase c = GetParam();
+    FakeClock clock;
+    zt::ZarpWindow w;
+    w.Command(ID_CAPTURE_ACTIVE);
+    zt::PatternWindow pattern(c.x, c.y, c.cx, c.cy);
+    pattern.BringToFront();
+    ASSERT_EQ(::GetForegroundWindow(), pattern.hwnd);
+    FakeClock::now += w.view->m_nWaitMs + 1;
+    w.Tick();
+
+    CRect visible(std::max(c.x, 0), std::max(c.y, 0), std::min(c.x + c.cx, ScreenCx()), std::min(c.y + c.cy, ScreenCy()));
+    int cx = 0, cy = 0;
+    auto pic = zt::ReadPixels(w.view->m_bmpCapture, &cx, &cy);
+    EXPECT_EQ(cx, visible.Width());
+    EXPECT_EQ(cy, visible.Height());
+    ASSERT_EQ(pic.size(), (size_t)visible.Width() * visible.Height());
+    ExpectPatternRegion(pic, cx, visible.left, visible.top, visible, c.x, c.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, ActiveWindowCapture,
+                         ::testing::Values(WindowCase{400, 300, 200, 150},      // inside
+                                           WindowCase{-100, 50, 400, 200},      // past the left edge
+                                           WindowCase{50, -60, 300, 200},       // past the top edge
+                                           WindowCase{1800, 1000, 300, 200},    // past right and bottom
+                                           WindowCase{-4, -4, 1928, 1088}));    // past every edge
+
+TEST(Capture, AMinimisedForegroundWindowLeavesEverythingAsItWas) {
+    FakeClock clock;
+    zt::ZarpWindow w;
+    w.CaptureNow(ID_CAPTURE_SCREEN);
+    HBITMAP before = (HBITMAP)w.view->m_bmpCapture.GetSafeHandle();
+    const int cxBefore = w.view->m_nImageCx;
+
+    zt::PatternWindow pattern(100, 100, 200, 100, WS_OVERLAPPEDWINDOW);
+    w.Command(ID_CAPTURE_ACTIVE);
+    pattern.BringToFront();
+    ::ShowWindow(pattern.hwnd, SW_MINIMIZE);
+    ::SetForegroundWindow(pattern.hwnd);
+    Pump(20);
+    if (::GetForegroundWindow() != pattern.hwnd) GTEST_SKIP() << "the platform gives no minimised foreground window";
+    FakeClock::now += w.view->m_nWaitMs + 1;
+    w.Tick();
+    EXPECT_EQ((HBITMAP)w.view->m_bmpCapture.GetSafeHandle(), before);
+    EXPECT_EQ(w.view->m_nImageCx, cxBefore);
+    EXPECT_EQ(w.view->m_nCaptureMode, 2);
+    EXPECT_TRUE(w.frame->IsWindowVisible());
+    EXPECT_EQ(w.view->m_bPending, 0);
+}
+
+TEST(Capture, NoPictureYetZoomChangeRendersEmptyAndGrey) {
+    zt::ZarpWindow w;
+    w.view->m_nZoom = 50;
+    w.Tick();
+    EXPECT_EQ(w.view->m_nZoomShown, 50);
+    EXPECT_EQ(w.view->m_nZoomCx, 0);
+    EXPECT_EQ(w.view->m_nZoomCy, 0);
+    EXPECT_EQ(w.view->GetTotalSize(), CSize(0, 0));
+    EXPECT_EQ(w.view->m_bRange, 0);
+    w.view->Invalidate();
+    w.view->UpdateWindow();
+    HDC dc = ::GetDC(w.view->m_hWnd);
+    EXPECT_EQ(::GetPixel(dc, 10, 10), RGB(128, 128, 128));
+    EXPECT_EQ(::GetPixel(dc, 300, 200), RGB(128, 128, 128));
+    ::ReleaseDC(w.view->m_hWnd, dc);
+}
