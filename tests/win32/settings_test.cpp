@@ -1,0 +1,134 @@
+// The settings file "zp.x": its exact bytes, its read-only attribute, and how the
+// start-up reads it.
+#include <direct.h>
+#include <fstream>
+#include <sstream>
+#include "support.h"
+
+namespace {
+std::wstring TempFolder(const wchar_t* name) {
+    wchar_t base[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, base);
+    std::wstring dir = std::wstring(base) + name;
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    std::wstring file = dir + L"\\zp.x";
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(file.c_str());
+    return dir;
+}
+std::string ReadAll(const std::wstring& path) {
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    char buf[4096];
+    DWORD got = 0;
+    ::ReadFile(f, buf, sizeof buf, &got, nullptr);
+    ::CloseHandle(f);
+    return std::string(buf, got);
+}
+void WriteAll(const std::wstring& path, const std::string& bytes) {
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD put = 0;
+    ::WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
+    ::CloseHandle(f);
+}
+std::string Narrow(const std::wstring& s) {
+    int n = ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), (int)s.size(), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), (int)s.size(), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+struct SettingsFixture : ::testing::Test {
+    zt::ZarpWindow w;
+    std::wstring dir, file;
+    wchar_t* savedCwd = nullptr;
+    void SetUp() override {
+        savedCwd = _wgetcwd(nullptr, 0);
+        dir = TempFolder(L"zarp-settings");
+        file = dir + L"\\zp.x";
+        w.view->m_strInitDir = dir.c_str();
+    }
+    void TearDown() override {
+        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        _wchdir(savedCwd);
+        free(savedCwd);
+    }
+};
+}  // namespace
+
+TEST_F(SettingsFixture, FirstRunCreatesTheFileWithTheStartFolderReadOnly) {
+    w.view->ReadSettings();
+    EXPECT_EQ(w.view->m_strWork, CString(dir.c_str()));
+    EXPECT_EQ(ReadAll(file), "[ InitDir ] =\r\n" + Narrow(dir) + "\r\n");
+    DWORD attrs = ::GetFileAttributesW(file.c_str());
+    EXPECT_TRUE(attrs & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(attrs & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(SettingsFixture, WriteGivesTheExactBytesAndRewritesAReadOnlyFile) {
+    w.view->m_strWork = L"C:\\a\\b";
+    ASSERT_TRUE(w.view->WriteSettings());
+    EXPECT_EQ(ReadAll(file), std::string("[ InitDir ] =\r\nC:\\a\\b\r\n"));
+    EXPECT_EQ(ReadAll(file).size(), 23u);
+    w.view->m_strWork = L"D:\\Pictures";
+    ASSERT_TRUE(w.view->WriteSettings());
+    EXPECT_EQ(ReadAll(file), std::string("[ InitDir ] =\r\nD:\\Pictures\r\n"));
+    EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
+    struct Case {
+        std::string bytes;
+        const wchar_t* work;  // null: the start folder
+        bool rewritten;
+    } cases[] = {
+        {"[ InitDir ] =\r\nD:\\Pictures\r\n", L"D:\\Pictures", false},
+        {"anything\r\nE:\\x y\r\n", L"E:\\x y", false},
+        {"[ InitDir ] =\r\nD:\\Pictures", nullptr, false},  // no final CR LF
+        {"[ InitDir ] =\r\n", nullptr, false},              // header only
+        {std::string("[ InitDir ] =\r\nD:\\P\0x\r\n", 22), nullptr, false},  // NUL inside
+        {"[ InitDir ] =\nD:\\Pictures\n", nullptr, false},  // other line ends
+        {"", nullptr, true},                                // empty: rewritten
+    };
+    for (const Case& c : cases) {
+        WriteAll(file, c.bytes);
+        w.view->m_strWork = L"unset";
+        w.view->ReadSettings();
+        EXPECT_EQ(w.view->m_strWork, CString(c.work ? c.work : dir.c_str())) << c.bytes;
+        std::string now = ReadAll(file);
+        if (c.rewritten)
+            EXPECT_EQ(now, "[ InitDir ] =\r\n" + Narrow(dir) + "\r\n");
+        else
+            EXPECT_EQ(now, c.bytes);
+    }
+}
+
+TEST_F(SettingsFixture, AFolderTheCodePageCannotHoldSurvivesTheRoundTrip) {
+    const wchar_t* folder = L"C:\\写真\\Ω\U0001F600";  // the emoji has no narrow form
+    w.view->m_strWork = folder;
+    ASSERT_TRUE(w.view->WriteSettings());
+    std::string bytes = ReadAll(file);
+    EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    w.view->m_strWork = L"";
+    w.view->ReadSettings();
+    EXPECT_EQ(w.view->m_strWork, CString(folder));
+    // A folder the code page holds keeps the plain narrow form, with no mark (under
+    // the Japanese code page the tests run with, that includes kanji).
+    const wchar_t* plain = ::GetACP() == 932 ? L"C:\\写真" : L"C:\\Pictures";
+    w.view->m_strWork = plain;
+    ASSERT_TRUE(w.view->WriteSettings());
+    EXPECT_EQ(ReadAll(file), "[ InitDir ] =\r\n" + Narrow(plain) + "\r\n");
+}
+
+TEST_F(SettingsFixture, AnUnwritableFileKeepsTheFolderForThisRun) {
+    // A directory where the file should be: it can be neither read nor written.
+    ::CreateDirectoryW(file.c_str(), nullptr);
+    w.view->m_strWork = L"";
+    w.view->ReadSettings();
+    EXPECT_EQ(w.view->m_strWork, CString(dir.c_str()));
+    w.view->m_strWork = L"C:\\later";
+    EXPECT_FALSE(w.view->WriteSettings());
+    EXPECT_EQ(w.view->m_strWork, CString(L"C:\\later"));
+    ::RemoveDirectoryW(file.c_str());
+}
