@@ -51,7 +51,15 @@ void CWinApp::InitApplication(HINSTANCE hInst, int nCmdShow) {
     for (int i = modulePath.GetLength() - 1; i >= 0 && modulePath[i] != L'\\' && modulePath[i] != L'/'; --i)
         if (modulePath[i] == L'.') { dot = i; break; }
     CString base = dot >= 0 ? modulePath.Left(dot) : modulePath;
+    // The program's help file: a compiled help file named after the program, or else
+    // an HTML help page beside it.
     m_strHelpFilePath = base + L".chm";
+    if (::GetFileAttributesW(m_strHelpFilePath) == INVALID_FILE_ATTRIBUTES) {
+        int sep = base.GetLength() - 1;
+        while (sep >= 0 && base[sep] != L'\\' && base[sep] != L'/') --sep;
+        CString page = base.Left(sep + 1) + L"help.html";
+        if (::GetFileAttributesW(page) != INVALID_FILE_ATTRIBUTES) m_strHelpFilePath = page;
+    }
 
     // The standard profile lives in a per-user file named after the program.
     int slash = base.GetLength() - 1;
