@@ -1,111 +1,12 @@
 // Save As through the real save dialog, filled in by a helper thread as a user would.
 #include <direct.h>
-#include <atomic>
 #include <fstream>
-#include <thread>
+#include "dialog_robot.h"
 #include "support.h"
 
 using zt::FakeClock;
 
 namespace {
-struct FoundDialog {
-    DWORD pid;
-    HWND found;
-    const wchar_t* caption;  // null: the file dialog
-};
-
-BOOL CALLBACK FindDialog(HWND h, LPARAM lp) {
-    auto* f = reinterpret_cast<FoundDialog*>(lp);
-    wchar_t cls[64];
-    ::GetClassNameW(h, cls, 64);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(h, &pid);
-    if (pid != f->pid || wcscmp(cls, L"#32770") || !::IsWindowVisible(h)) return TRUE;
-    if (f->caption) {
-        wchar_t text[128];
-        ::GetWindowTextW(h, text, 128);
-        if (wcscmp(text, f->caption)) return TRUE;
-    } else if (!::GetDlgItem(h, 0x47C) && !::GetDlgItem(h, 0x480)) {
-        return TRUE;
-    }
-    f->found = h;
-    return FALSE;
-}
-
-HWND WaitDialog(const wchar_t* caption, int timeoutMs) {
-    for (int t = 0; t < timeoutMs; t += 20) {
-        FoundDialog f{::GetCurrentProcessId(), nullptr, caption};
-        ::EnumWindows(FindDialog, (LPARAM)&f);
-        if (f.found) return f.found;
-        ::Sleep(20);
-    }
-    return nullptr;
-}
-
-HWND WaitOwnedBy(HWND owner, int timeoutMs) {
-    for (int t = 0; t < timeoutMs; t += 20) {
-        HWND found = nullptr;
-        for (HWND h = ::GetTopWindow(nullptr); h; h = ::GetWindow(h, GW_HWNDNEXT))
-            if (::GetWindow(h, GW_OWNER) == owner && ::IsWindowVisible(h)) {
-                wchar_t cls[64];
-                ::GetClassNameW(h, cls, 64);
-                if (!wcscmp(cls, L"#32770")) found = h;
-            }
-        if (found) return found;
-        ::Sleep(20);
-    }
-    return nullptr;
-}
-
-void Click(HWND dlg, int id) { ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(dlg, id)); }
-
-// Plays the user at the save dialog: types the name and presses Save (or Cancel),
-// answers the replace question, and reads and closes a warning box.
-struct SaveRobot {
-    std::wstring name;
-    bool cancel = false;
-    bool answerReplace = false;
-    std::wstring warningText, warningCaption;
-    bool sawDialog = false, sawReplace = false;
-    std::thread thread;
-
-    void Start() {
-        thread = std::thread([this] {
-            HWND dlg = WaitDialog(nullptr, 15000);
-            if (!dlg) return;
-            sawDialog = true;
-            if (cancel) {
-                Click(dlg, IDCANCEL);
-                return;
-            }
-            HWND edit = ::GetDlgItem(dlg, 0x47C);
-            if (edit) {
-                if (HWND e = ::FindWindowExW(edit, nullptr, L"Edit", nullptr)) edit = e;
-            } else {
-                edit = ::GetDlgItem(dlg, 0x480);
-            }
-            ::SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)name.c_str());
-            Click(dlg, IDOK);
-            if (answerReplace) {
-                if (HWND q = WaitOwnedBy(dlg, 3000)) {
-                    sawReplace = true;
-                    Click(q, IDYES);
-                }
-            }
-            if (HWND warn = WaitDialog(L"警告", 800)) {
-                wchar_t text[512];
-                ::GetDlgItemTextW(warn, 0xFFFF, text, 512);
-                warningText = text;
-                warningCaption = L"警告";
-                Click(warn, IDOK);
-            }
-        });
-    }
-    void Join() {
-        if (thread.joinable()) thread.join();
-    }
-};
-
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
     std::vector<uint8_t> out;
     HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -160,7 +61,7 @@ struct SaveFixture : ::testing::Test {
         _wchdir(savedCwd);
         free(savedCwd);
     }
-    void SaveWith(SaveRobot& robot) {
+    void SaveWith(zt::SaveRobot& robot) {
         robot.Start();
         w.Command(ID_FILE_SAVE_AS);
         robot.Join();
@@ -172,7 +73,7 @@ TEST_F(SaveFixture, SavesTheZoomedPictureAndRemembersTheFolder) {
     ASSERT_EQ(w.view->m_nImageCx, 120);
     w.view->m_nZoom = 50;
     w.Tick();
-    SaveRobot robot;
+    zt::SaveRobot robot;
     robot.name = out + L"\\shot";  // no extension: the dialog adds .bmp
     SaveWith(robot);
     ASSERT_TRUE(robot.sawDialog);
@@ -200,7 +101,7 @@ TEST_F(SaveFixture, AReadOnlyFileIsRefusedWithTheWarningAndNothingChanges) {
     ::SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY);
     auto settingsBefore = ReadFileBytes(start + L"\\zp.x");
     w.view->m_strWork = L"C:\\somewhere";
-    SaveRobot robot;
+    zt::SaveRobot robot;
     robot.name = ro;
     robot.answerReplace = true;
     SaveWith(robot);
@@ -214,7 +115,7 @@ TEST_F(SaveFixture, AReadOnlyFileIsRefusedWithTheWarningAndNothingChanges) {
 
 TEST_F(SaveFixture, CancelChangesNothing) {
     auto settingsBefore = ReadFileBytes(start + L"\\zp.x");
-    SaveRobot robot;
+    zt::SaveRobot robot;
     robot.cancel = true;
     SaveWith(robot);
     EXPECT_TRUE(robot.sawDialog);
@@ -228,7 +129,7 @@ TEST_F(SaveFixture, AFileHeldOpenByAnotherProgramIsNotDestroyed) {
     WriteFileBytes(held, "precious");
     HANDLE lock = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    SaveRobot robot;
+    zt::SaveRobot robot;
     robot.name = held;
     robot.answerReplace = true;
     SaveWith(robot);
@@ -246,7 +147,7 @@ TEST_F(SaveFixture, AFileHeldOpenByAnotherProgramIsNotDestroyed) {
 TEST_F(SaveFixture, AnExistingWritableFileIsReplacedAfterTheQuestion) {
     const std::wstring old = out + L"\\old.bmp";
     WriteFileBytes(old, "old content");
-    SaveRobot robot;
+    zt::SaveRobot robot;
     robot.name = old;
     robot.answerReplace = true;
     SaveWith(robot);
