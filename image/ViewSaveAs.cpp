@@ -2,6 +2,7 @@
 // file written so that a failure never destroys the file that was there.
 #include "../view/ZarpView.h"
 #include "DibUtil.h"
+#include "path_split.h"
 
 namespace {
 const wchar_t kFilter[] = L"ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞ (*.bmp)|*.bmp||";
@@ -40,7 +41,7 @@ void CZarpView::OnFileSaveAs() {
     }
     CDibUtil util;
     util.SplitPath(path);
-    m_strWork = util.m_strDir.IsEmpty() ? CString() : util.m_strDir.Left(util.m_strDir.GetLength() - 1);
+    m_strWork = zarp::FolderOf({util.m_strDir.str(), util.m_strName.str(), util.m_strExt.str()});
     WriteSettings();
 
     bool ok = ExtractRange();

@@ -25,20 +25,24 @@ DibLayout MakeDibLayout(int32_t width, int32_t height, uint16_t planes, uint16_t
     h.biWidth = width;
     h.biHeight = height;
     h.biPlanes = 1;
-    h.biBitCount = (uint16_t)(planes * bitsPixel);
+    h.biBitCount = (uint16_t)((uint32_t)planes * bitsPixel);
     h.biCompression = 0;
     uint64_t rows = height < 0 ? (uint64_t)(-(int64_t)height) : (uint64_t)height;
-    uint64_t image = DibStride(width, h.biBitCount) * rows;
+    uint64_t stride = DibStride(width, h.biBitCount);
+    const bool fits = rows == 0 || stride <= 0xFFFFFFFFull / rows;
+    uint64_t image = stride * rows;
     h.biSizeImage = (uint32_t)image;
     out.totalBytes = kDibHeaderSize + DibPaletteSize(h) + image;
-    out.ok = image <= 0xFFFFFFFFull && out.totalBytes <= 0x7FFFFFFFull;
+    out.ok = fits && out.totalBytes <= 0x7FFFFFFFull;
     return out;
 }
 
 DibHeader FixUpHeader(DibHeader h) {
     if (h.biSizeImage == 0) {
-        int64_t rowWords = ((int64_t)h.biBitCount * h.biWidth + 31) / 32;
-        h.biSizeImage = (uint32_t)(rowWords * h.biHeight * 4);
+        uint64_t rows = h.biHeight < 0 ? (uint64_t)(-(int64_t)h.biHeight) : (uint64_t)h.biHeight;
+        uint64_t stride = DibStride(h.biWidth, h.biBitCount);
+        // A size past 32 bits saturates, so no block is ever long enough for it.
+        h.biSizeImage = rows != 0 && stride > 0xFFFFFFFFull / rows ? 0xFFFFFFFFu : (uint32_t)(stride * rows);
     }
     if (h.biClrUsed == 0) h.biClrUsed = DibNumColors(h);
     return h;

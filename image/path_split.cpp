@@ -31,7 +31,9 @@ PathParts SplitPath(const std::wstring& path) {
 }
 
 std::wstring FolderOf(const PathParts& parts) {
-    return parts.dir.empty() ? std::wstring() : parts.dir.substr(0, parts.dir.size() - 1);
+    const std::wstring& d = parts.dir;
+    if (!d.empty() && (d.back() == L'\\' || d.back() == L'/')) return d.substr(0, d.size() - 1);
+    return d;
 }
 
 }  // namespace zarp

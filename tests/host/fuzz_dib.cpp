@@ -21,13 +21,6 @@ namespace {
 using u128 = unsigned __int128;
 using zarp::DibHeader;
 
-// FixUpHeader and MakeDibLayout do not yet handle every header: a zero image size is
-// computed in signed 64 bits from the signed height and width (top-down or oversized
-// headers come out wrong or overflow), planes * bits overflows int past 16 bits, and
-// an image of 2^64 bytes wraps to a small one. Those inputs are left out while this is
-// false.
-constexpr bool kAllSizesHandled = false;
-
 uint64_t Magnitude(int32_t v) { return v < 0 ? (uint64_t)(-(int64_t)v) : (uint64_t)v; }
 
 // Bytes per row: the least multiple of 4 that holds the pixels.
@@ -72,8 +65,6 @@ void CheckFileHeader(const DibHeader& stored, const DibHeader& fixed) {
 
 void CheckFixUp(const DibHeader& h) {
     const u128 image = RowBytes(h.biWidth, h.biBitCount) * Magnitude(h.biHeight);
-    if (!kAllSizesHandled && h.biSizeImage == 0 && (h.biWidth < 0 || h.biHeight < 0 || image > 0xFFFFFFFFu))
-        return;
     const DibHeader f = zarp::FixUpHeader(h);
     CHECK(SameOutside(f, h));
     CHECK(f.biClrUsed == (h.biClrUsed != 0 ? h.biClrUsed : zarp::DibNumColors(h)));
@@ -89,7 +80,6 @@ void CheckLayout(int32_t width, int32_t height, uint16_t planes, uint16_t bitsPi
     const uint32_t product = (uint32_t)planes * bitsPixel;
     const uint16_t bits = (uint16_t)product;
     const u128 image = RowBytes(width, bits) * Magnitude(height);
-    if (!kAllSizesHandled && (product > 0x7FFFFFFFu || image >> 64 != 0)) return;
 
     const zarp::DibLayout l = zarp::MakeDibLayout(width, height, planes, bitsPixel);
     const DibHeader& h = l.header;
@@ -109,7 +99,7 @@ void CheckLayout(int32_t width, int32_t height, uint16_t planes, uint16_t bitsPi
     CHECK(((uint32_t)b[2] | (uint32_t)b[3] << 8 | (uint32_t)b[4] << 16 | (uint32_t)b[5] << 24) == total + 14);
 
     // A block whose image size was left zero is fixed up to the same size.
-    if (kAllSizesHandled || (width >= 0 && height >= 0)) {
+    {
         DibHeader zeroSize = h;
         zeroSize.biSizeImage = 0;
         CHECK(zarp::FixUpHeader(zeroSize).biSizeImage == h.biSizeImage);

@@ -41,7 +41,7 @@ TEST(PathSplit, SplitsDirNameAndExtension) {
 
 // A drive-relative path ("C:file.bmp") has a drive but no separator to drop: the
 // folder is the drive itself, not the drive letter alone.
-TEST(PathSplit, DISABLED_FolderOfDriveWithoutSeparator) {
+TEST(PathSplit, FolderOfDriveWithoutSeparator) {
     zarp::PathParts p = zarp::SplitPath(L"C:file.bmp");
     EXPECT_EQ(p.dir, L"C:");
     EXPECT_EQ(zarp::FolderOf(p), L"C:");

@@ -26,8 +26,8 @@ BOOL CALLBACK FindDialog(HWND h, LPARAM lp) {
     return FALSE;
 }
 
-HWND WaitDialog(const wchar_t* caption, int timeoutMs) {
-    for (int t = 0; t < timeoutMs; t += 20) {
+HWND WaitDialog(const wchar_t* caption, int timeoutMs, const std::atomic<bool>* stop = nullptr) {
+    for (int t = 0; t < timeoutMs && !(stop && *stop); t += 20) {
         FoundDialog f{::GetCurrentProcessId(), nullptr, caption};
         ::EnumWindows(FindDialog, (LPARAM)&f);
         if (f.found) return f.found;
@@ -78,7 +78,7 @@ void SaveRobot::Start() {
                 Click(q, IDYES);
             }
         }
-        if (HWND warn = WaitDialog(L"警告", 800)) {
+        if (HWND warn = WaitDialog(L"警告", 5000, &commandDone)) {
             wchar_t text[512];
             ::GetDlgItemTextW(warn, 0xFFFF, text, 512);
             warningText = text;

@@ -3,6 +3,7 @@
 // warning box.
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -15,9 +16,12 @@ struct SaveRobot {
     std::wstring warningText, warningCaption;
     bool sawDialog = false, sawReplace = false;
     std::thread thread;
+    std::atomic<bool> commandDone{false};
 
     void Start();
+    // Call once the command has returned: a warning can no longer appear after that.
     void Join() {
+        commandDone = true;
         if (thread.joinable()) thread.join();
     }
 };
