@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
     ::CreateDirectoryW(dir.c_str(), nullptr);
     w.view->m_strInitDir = dir.c_str();
     w.view->m_strWork = dir.c_str();
+    const std::wstring target = dir + L"\\soak.bmp";
+    ::DeleteFileW(target.c_str());
 
     std::printf("| cycle | DC | bitmap | brush | palette | global | file | menu | private bytes (KB) |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
@@ -59,7 +61,7 @@ int main(int argc, char** argv) {
         ::SendMessageW(v, WM_LBUTTONUP, 0, MAKELPARAM(120, 90));
         w.Command(ID_EDIT_COPY);
         zt::SaveRobot robot;
-        robot.name = dir + L"\\soak.bmp";
+        robot.name = target;
         robot.answerReplace = i > 0;
         robot.Start();
         w.Command(ID_FILE_SAVE_AS);

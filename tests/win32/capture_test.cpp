@@ -177,3 +177,21 @@ TEST(Capture, NoPictureYetZoomChangeRendersEmptyAndGrey) {
     EXPECT_EQ(::GetPixel(dc, 300, 200), RGB(128, 128, 128));
     ::ReleaseDC(w.view->m_hWnd, dc);
 }
+
+TEST(Capture, AWindowWhollyOffTheDesktopIsAbandonedLikeAMinimisedOne) {
+    FakeClock clock;
+    zt::ZarpWindow w;
+    w.CaptureNow(ID_CAPTURE_SCREEN);
+    HBITMAP before = (HBITMAP)w.view->m_bmpCapture.GetSafeHandle();
+    zt::PatternWindow pattern(ScreenCx() + 50, 100, 200, 100);
+    w.Command(ID_CAPTURE_ACTIVE);
+    pattern.BringToFront();
+    ASSERT_EQ(::GetForegroundWindow(), pattern.hwnd);
+    FakeClock::now += w.view->m_nWaitMs + 1;
+    w.Tick();
+    EXPECT_EQ((HBITMAP)w.view->m_bmpCapture.GetSafeHandle(), before);
+    EXPECT_EQ(w.view->m_nImageCx, ScreenCx());
+    EXPECT_EQ(w.view->m_bRange, 1);
+    EXPECT_TRUE(w.frame->IsWindowVisible());
+    EXPECT_EQ(w.view->m_bPending, 0);
+}

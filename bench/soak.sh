@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Soak run on a private virtual screen: bash bench/soak.sh [cycles] > result.md
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --build build/win --target zarp_soak >/dev/null
+export WINEPREFIX=$PWD/build/wineprefix-soak
+source scripts/wine-env.sh
+trap zarp_env_stop EXIT
+zarp_start_xvfb 1920x1080x24
+zarp_prepare_prefix
+(cd build/win && wine bench/zarp_soak.exe "${1:-1000}") | tr -d '\r'
