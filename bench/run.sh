@@ -41,4 +41,23 @@ for geometry in 1920x1080 3840x2160; do
     } >>"$out"
     zarp_env_stop
 done
+cat >>"$out" <<'TEXT'
+## What the figures say
+
+- **Grab.** One `BitBlt` from the display into a display-compatible bitmap. Under Wine on
+  Xvfb that is an X server image request; its cost is the X transfer, and it is on a par
+  with `xwd -root`, which does the same request and nothing else. No per-pixel work
+  happens in Zarp at capture time.
+- **Render at 100 % and 200 %.** One `StretchBlt` (COLORONCOLOR) into the clean copy and a
+  plain `BitBlt` of it into the displayed copy; the displayed copy is never stretched a
+  second time. At 200 % most of the time is the first touch of the new bitmaps' memory
+  (four times the pixels, twice).
+- **Render below 100 %.** HALFTONE averages every source pixel so thin lines survive a
+  shrink; it reads the whole 100 % picture however small the result, so its ratio to a
+  copy of the (small) result is high while its absolute time stays small.
+- **Copy and Save As.** Cut the output out of the clean copy (`BitBlt`), one `GetDIBits`
+  into the packed DIB, and for Save As one write of the whole file to a temporary file
+  that then replaces the target. Each step is a linear pass over the output's bytes;
+  the rest is fresh memory being faulted in.
+TEXT
 echo "wrote $out"

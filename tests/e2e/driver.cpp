@@ -8,6 +8,7 @@
 //   menus                   the whole main menu, read inside Zarp by menuprobe.dll
 //   toolbar                 every tool-bar item: id, separator, enabled, checked
 //   zoombar                 percent box text, slider position and range, bar placement
+//   hot                     the tool-bar button under the mouse (hot item), or none
 //   geometry                screen rectangles for mouse input (view, slider, thumb, edit, buttons)
 //   popups                  number of visible menu windows
 //   focus                   Zarp's active window and the control with the keyboard focus
@@ -20,7 +21,7 @@
 //   wait-no-dialog [ms]     waits until Zarp shows no dialog
 //   watch-hide [ms]         waits for the frame to hide, then to show; prints the hidden time
 //   close [ms]              sends WM_CLOSE and waits for Zarp to end; fails if a dialog appears
-//   wait-exit [ms]          waits for Zarp to end
+//   wait-exit [ms]          waits for Zarp to end; fails if a dialog appears meanwhile
 //   kill                    ends every Zarp.exe at once
 #include <windows.h>
 #include <commctrl.h>
@@ -351,6 +352,22 @@ int CmdToolbar() {
     return 0;
 }
 
+int CmdHot() {
+    Target t;
+    if (!FindTarget(t)) return 1;
+    HWND bar = ToolBarOf(t.frame);
+    if (!bar) return Fail(L"no tool bar");
+    int index = (int)Send(bar, TB_GETHOTITEM);
+    RemoteBuffer buf(t.pid, sizeof(TBBUTTON));
+    TBBUTTON b{};
+    if (index < 0 || !buf.ok() || !Send(bar, TB_GETBUTTON, index, buf.lp()) || !buf.Read(&b, sizeof b)) {
+        Out(L"hot none");
+        return 0;
+    }
+    Out(Fmt(L"hot 0x%04X", b.idCommand));
+    return 0;
+}
+
 int CmdZoombar() {
     Target t;
     if (!FindTarget(t)) return 1;
@@ -521,7 +538,9 @@ int CmdDialog(int timeout) {
     EnumChildWindows(d, CollectChild, (LPARAM)&children);
     for (HWND c : children) {
         if (GetParent(c) != d || !IsWindowVisible(c)) continue;
-        Out(Fmt(L"control %d ", (int)(short)GetDlgCtrlID(c)) + ClassOf(c) + L" \"" + Escape(TextOf(c)) + L"\"");
+        std::wstring line = Fmt(L"control %d ", (int)(short)GetDlgCtrlID(c)) + ClassOf(c);
+        bool icon = ClassOf(c) == L"Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        Out(line + (icon ? std::wstring(L" <icon>") : L" \"" + Escape(TextOf(c)) + L"\""));
     }
     return 0;
 }
@@ -609,7 +628,7 @@ int CmdWaitExit(int timeout) {
         Out(L"ended");
         return 0;
     }
-    return WaitExit(ids[0], timeout, false);
+    return WaitExit(ids[0], timeout, true);
 }
 
 int CmdKill() {
@@ -640,6 +659,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"menus") return CmdMenus();
     if (cmd == L"toolbar") return CmdToolbar();
     if (cmd == L"zoombar") return CmdZoombar();
+    if (cmd == L"hot") return CmdHot();
     if (cmd == L"geometry") return CmdGeometry();
     if (cmd == L"popups") return CmdPopups();
     if (cmd == L"focus") return CmdFocus();

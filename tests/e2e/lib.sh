@@ -1,0 +1,187 @@
+# Shared helpers of the end-to-end scenarios; sourced by shell.sh and capture.sh.
+# Arguments of a scenario: Zarp.exe, zarp_driver.exe, screenshot folder.
+# DISPLAY and WINEPREFIX come from the environment (scripts/test.sh); with a persistent
+# wineserver every driver call takes well under 0.1 s.
+set -uo pipefail
+
+if [ $# -lt 3 ]; then
+    echo "usage: $0 Zarp.exe zarp_driver.exe screenshot-folder" >&2
+    exit 2
+fi
+ZARP_EXE=$(realpath "$1")
+DRIVER=$(realpath "$2")
+SCREENS=$3
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+EXPECTED=$E2E_DIR/expected
+PY=/usr/bin/python3          # PIL lives with the system Python
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
+
+for need in DISPLAY WINEPREFIX; do
+    if [ -z "${!need:-}" ]; then echo "$need is not set (run through scripts/test.sh)" >&2; exit 2; fi
+done
+for tool in wine xdotool import display "$PY"; do
+    command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 2; }
+done
+
+mkdir -p "$SCREENS"
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/zarp-e2e.XXXXXX")
+mkdir -p "$WORK/run"          # Zarp's start folder: its settings file lands here
+ZARP_UNIX_PID=""
+HELPER_PIDS=()
+CHECKS=0
+FAILURES=0
+
+cleanup() {
+    xdotool mouseup 1 >/dev/null 2>&1 || true          # a failed drag leaves the button down
+    wine "$DRIVER" kill >/dev/null 2>&1 || true        # every Zarp.exe of this prefix
+    if [ -n "$ZARP_UNIX_PID" ]; then kill "$ZARP_UNIX_PID" 2>/dev/null; wait "$ZARP_UNIX_PID" 2>/dev/null; fi
+    for p in "${HELPER_PIDS[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+drv() { wine "$DRIVER" "$@"; }
+
+# ---- reporting -------------------------------------------------------------------------
+
+section() { echo; echo "== $*"; }
+pass() { CHECKS=$((CHECKS + 1)); echo "ok    $*"; }
+fail() { CHECKS=$((CHECKS + 1)); FAILURES=$((FAILURES + 1)); echo "FAIL  $*"; }
+
+# check NAME EXPECTED ACTUAL
+check() {
+    if [ "$2" = "$3" ]; then pass "$1"; else fail "$1: expected [$2], got [$3]"; fi
+}
+
+# check_true NAME COMMAND...: the command succeeds (its output is shown on failure).
+check_true() {
+    local name=$1 out
+    shift
+    if out=$("$@" 2>&1); then pass "$name ($out)"; else fail "$name: $out"; fi
+}
+
+# check_file NAME EXPECTED-FILE ACTUAL-TEXT
+check_file() {
+    if diff -u "$2" <(printf '%s\n' "$3") >"$WORK/diff" 2>&1; then
+        pass "$1"
+    else
+        fail "$1 (differs from $(basename "$2")):"
+        sed 's/^/      /' "$WORK/diff"
+    fi
+}
+
+finish() {
+    echo
+    echo "$CHECKS checks, $FAILURES failed"
+    [ "$FAILURES" -eq 0 ]
+    exit $?
+}
+
+# ---- waiting ---------------------------------------------------------------------------
+
+# poll SECONDS COMMAND...: runs the command every 50 ms until it succeeds.
+poll() {
+    local deadline=$(($(date +%s%N) + ${1%.*} * 1000000000))
+    shift
+    while ! "$@" >/dev/null 2>&1; do
+        [ "$(date +%s%N)" -gt "$deadline" ] && return 1
+        sleep 0.05
+    done
+}
+
+# output_is EXPECTED-TEXT COMMAND...
+output_is() {
+    local want=$1
+    shift
+    [ "$("$@" 2>/dev/null)" = "$want" ]
+}
+
+# output_has LINE COMMAND...: one line of the output is exactly LINE.
+output_has() {
+    local want=$1
+    shift
+    "$@" 2>/dev/null | grep -qxF -- "$want"
+}
+
+# settle_file NAME SECONDS EXPECTED-FILE COMMAND...: waits for the command's output to equal
+# the file (idle-time updates may lag), then reports the comparison.
+settle_file() {
+    local name=$1 secs=$2 file=$3
+    shift 3
+    poll "$secs" output_is "$(cat "$file")" "$@"
+    check_file "$name" "$file" "$("$@" 2>&1)"
+}
+
+# ---- Zarp ------------------------------------------------------------------------------
+
+# start_zarp [ARGS...]: starts Zarp.exe in the work folder.
+start_zarp() {
+    if drv pid >/dev/null 2>&1; then
+        echo "a Zarp.exe is already running in this prefix; ending it" >&2
+        drv kill
+    fi
+    (cd "$WORK/run" && exec wine "$ZARP_EXE" "$@" >>"$WORK/zarp.log" 2>&1 </dev/null) &
+    ZARP_UNIX_PID=$!
+}
+
+zarp_ended() {
+    [ -n "$ZARP_UNIX_PID" ] && wait "$ZARP_UNIX_PID" 2>/dev/null
+    ZARP_UNIX_PID=""
+}
+
+# Gives the frame the X keyboard focus (there is no window manager) and waits until
+# Wine reports it in the foreground.
+focus_frame() {
+    xdotool windowfocus "$(drv xwindow)" 2>/dev/null
+    poll 3 output_has "foreground frame" drv focus
+}
+
+# zoombar_value: the slider position and the percent box text, e.g. "150 150".
+zoombar_value() {
+    drv zoombar | awk '/^slider /{s=$2} /^edit/{e=substr($0, 6)} END{print s, e}'
+}
+
+geometry_of() { drv geometry | awk -v k="$1" '$1 == k {print $2, $3, $4, $5}'; }
+
+# screenshot FILE: the whole X screen.
+screenshot() { import -window root "$1"; }
+
+# The slider's step: its position for a thumb centre at screen y (linear over the channel).
+# drag_slider POS: drags the thumb with the mouse towards POS (POS outside 10..200 drags
+# past that end of the channel), then releases it.
+drag_slider() {
+    local want=$1 tx ty tw th cx cy cw ch x y0 y1 y step
+    read -r tx ty tw th <<<"$(geometry_of thumb)"
+    read -r cx cy cw ch <<<"$(geometry_of channel)"
+    x=$((tx + tw / 2))
+    y0=$((ty + th / 2))
+    if [ "$want" -lt 10 ]; then y1=$((cy - 150))
+    elif [ "$want" -gt 200 ]; then y1=$((cy + ch + 150))
+    else y1=$((cy + th / 2 + (want - 10) * (ch - th) / 190)); fi
+    xdotool mousemove "$x" "$y0" mousedown 1
+    for step in 1 2 3 4; do
+        y=$((y0 + (y1 - y0) * step / 4))
+        xdotool mousemove "$x" "$y"
+    done
+    xdotool mouseup 1
+}
+
+# key_slider_to POS: with the slider focused, presses Up/Down until it is at POS.
+key_slider_to() {
+    local want=$1 pos n key
+    pos=$(zoombar_value | cut -d' ' -f1)
+    n=$((want - pos))
+    key=Down                    # the vertical slider grows downwards
+    if [ "$n" -lt 0 ]; then n=$((-n)); key=Up; fi
+    [ "$n" -gt 0 ] && xdotool key --delay 5 $(printf "$key %.0s" $(seq "$n"))
+    poll 3 output_has "slider $want range 10 200" drv zoombar
+}
+
+# move_slider POS: a real move with the mouse, finished with arrow keys to hit POS exactly.
+move_slider() {
+    drag_slider "$1"
+    poll 2 output_has "focus msctls_trackbar32 1008" drv focus
+    key_slider_to "$1"
+}
