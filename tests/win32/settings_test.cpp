@@ -132,3 +132,30 @@ TEST_F(SettingsFixture, AnUnwritableFileKeepsTheFolderForThisRun) {
     EXPECT_EQ(w.view->m_strWork, CString(L"C:\\later"));
     ::RemoveDirectoryW(file.c_str());
 }
+
+// A few hundred random settings files fed to a real start-up: the program always comes
+// up with a usable folder, and a file with a folder line gives exactly that line.
+TEST(SettingsStartup, RandomFilesNeverStopTheStartUp) {
+    wchar_t* savedCwd = _wgetcwd(nullptr, 0);
+    const std::wstring dir = TempFolder(L"zarp-random-settings");
+    const std::wstring file = dir + L"\\zp.x";
+    _wchdir(dir.c_str());
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    const char alphabet[] = "\r\n\0[ ]=InitDirC:\\\xEF\xBB\xBF\x82\xA0zx";
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes;
+        const size_t len = next() % 64;
+        for (size_t i = 0; i < len; ++i) bytes += alphabet[next() % (sizeof alphabet - 1)];
+        if (round % 3 == 0) bytes = "[ InitDir ] =\r\n" + bytes;
+        WriteAll(file, bytes);
+        zt::ZarpWindow w;
+        ASSERT_NE(w.view, nullptr) << "round " << round;
+        EXPECT_FALSE(w.view->m_strWork.IsEmpty()) << "round " << round;
+        EXPECT_NE(w.view->m_dcScreen.GetSafeHdc(), nullptr);
+        EXPECT_TRUE(w.frame->m_bZoomBarReady);
+    }
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    _wchdir(savedCwd);
+    free(savedCwd);
+}
