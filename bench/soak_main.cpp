@@ -1,9 +1,12 @@
 // Soak: many cycles of capture -> zoom change -> range drag -> Copy -> Save As through
 // the real handlers (the save dialog filled in by a helper thread), recording the
 // framework's live-handle counters and the process's private bytes every 100 cycles.
-// Usage: zarp_soak.exe [cycles]
+// Usage: zarp_soak.exe [cycles] [nosave|cancel]
+//   nosave: leave out Save As; cancel: open the save dialog and cancel it; direct: save
+//   without the dialog (these tell the dialog's share of memory from the saving's)
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include "../framework/handles.h"
 #include "../tests/win32/dialog_robot.h"
 #include "../tests/win32/support.h"
@@ -23,6 +26,9 @@ size_t PrivateBytes() {
 
 int main(int argc, char** argv) {
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const bool save = !(argc > 2 && !std::strcmp(argv[2], "nosave"));
+    const bool cancel = argc > 2 && !std::strcmp(argv[2], "cancel");
+    const bool direct = argc > 2 && !std::strcmp(argv[2], "direct");
     theSoakApp.InitApplication(::GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     zt::FakeClock clock;
     zt::PatternWindow pattern(900, 500, 320, 240);
@@ -60,9 +66,15 @@ int main(int argc, char** argv) {
         ::SendMessageW(v, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 90 + i % 5));
         ::SendMessageW(v, WM_LBUTTONUP, 0, MAKELPARAM(120, 90));
         w.Command(ID_EDIT_COPY);
+        if (!save) continue;
+        if (direct) {
+            if (!w.view->SavePicture(target.c_str(), L"soak.bmp")) ++failures;
+            continue;
+        }
         zt::SaveRobot robot;
         robot.name = target;
         robot.answerReplace = i > 0;
+        robot.cancel = cancel;
         robot.Start();
         w.Command(ID_FILE_SAVE_AS);
         robot.Join();

@@ -33,11 +33,14 @@ void CZarpView::OnFileSaveAs() {
     if (dlg.DoModal() != IDOK) return;
     CString path = dlg.GetPathName();
     if (path.IsEmpty()) return;
+    SavePicture(path, dlg.GetFileName());
+}
 
+bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
     CFileStatus status;
     if (CFile::GetStatus(path, status) && (status.m_attribute & CFile::readOnly)) {
-        MessageBox(dlg.GetFileName() + kCannotWrite, kWarning, MB_ICONEXCLAMATION | MB_OK);
-        return;
+        MessageBox(fileName + kCannotWrite, kWarning, MB_ICONEXCLAMATION | MB_OK);
+        return false;
     }
     CDibUtil util;
     util.SplitPath(path);
@@ -50,5 +53,6 @@ void CZarpView::OnFileSaveAs() {
     if (hDib) ::GlobalFree(hDib);
     // A file that could not be written in full gets the same warning: its wording
     // already names a file that is read-only or in use.
-    if (!ok) MessageBox(dlg.GetFileName() + kCannotWrite, kWarning, MB_ICONEXCLAMATION | MB_OK);
+    if (!ok) MessageBox(fileName + kCannotWrite, kWarning, MB_ICONEXCLAMATION | MB_OK);
+    return ok;
 }

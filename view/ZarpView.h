@@ -55,6 +55,9 @@ public:
     void OnEditCopy();
     void OnUpdateEditCopy(CCmdUI* pCmdUI);
     void OnFileSaveAs();
+    // The part of Save As after the dialog: refuses a read-only file, remembers the
+    // folder, writes the picture. fileName is the name shown in the warning box.
+    bool SavePicture(const CString& path, const CString& fileName);
     void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
 
     // Settings file and help page.

@@ -34,7 +34,7 @@ FAILURES=0
 
 cleanup() {
     xdotool mouseup 1 >/dev/null 2>&1 || true          # a failed drag leaves the button down
-    wine "$DRIVER" kill >/dev/null 2>&1 || true        # every Zarp.exe of this prefix
+    wine "$DRIVER" kill </dev/null >/dev/null 2>&1 || true   # every Zarp.exe of this prefix
     if [ -n "$ZARP_UNIX_PID" ]; then kill "$ZARP_UNIX_PID" 2>/dev/null; wait "$ZARP_UNIX_PID" 2>/dev/null; fi
     for p in "${HELPER_PIDS[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
     rm -rf "$WORK"
@@ -42,7 +42,17 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-drv() { wine "$DRIVER" "$@"; }
+# drv SUBCOMMAND...: runs the driver. Its output goes through files, never a pipe: the first
+# Wine program to need the desktop starts explorer.exe, which inherits the standard handles
+# and keeps them open as long as Zarp runs (a pipe would then never see its end).
+drv() {
+    local rc
+    wine "$DRIVER" "$@" >"$WORK/drv.out" 2>"$WORK/drv.err" </dev/null
+    rc=$?
+    cat "$WORK/drv.out"
+    cat "$WORK/drv.err" >&2
+    return $rc
+}
 
 # ---- reporting -------------------------------------------------------------------------
 
