@@ -89,8 +89,12 @@ check "dragged past the bottom: 200" "200 200" "$(zoombar_value)"
 
 section "About box"
 read -r bx by bw bh <<<"$(geometry_of 'button 0xE140')"
-xdotool mousemove $((bx + bw / 2)) $((by + bh / 2))
-poll 2 output_is "hot 0xE140" drv hot || fail "the pointer does not rest on the About button"
+# Coming from outside the frame, Wine may drop the first motion: nudge until the button is hot.
+for nudge in 0 1 0 1 0 1; do
+    xdotool mousemove $((bx + bw / 2 + nudge)) $((by + bh / 2))
+    poll 0.3 output_is "hot 0xE140" drv hot && break
+done
+check "the pointer rests on the About button" "hot 0xE140" "$(drv hot 2>&1)"
 xdotool click 1
 check_file "opened by its tool-bar button: modal, owned by the frame, its texts" \
     "$EXPECTED/about.txt" "$(drv dialog 5000 2>&1)"
