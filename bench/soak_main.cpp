@@ -53,11 +53,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
         if (i == cycles) break;
-        w.Command(ID_CAPTURE_ACTIVE);
-        pattern.BringToFront();
-        zt::FakeClock::now += 1001;
-        w.Tick();
-        ::SetForegroundWindow(w.frame->m_hWnd);
+        w.CaptureWindow(pattern.hwnd);
         w.view->m_nZoom = (i % 2) ? 150 : 75;
         w.Tick();
         if (w.view->m_nRangeMode == 0) w.Command(ID_RANGE);

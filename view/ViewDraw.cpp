@@ -47,15 +47,20 @@ void CZarpView::ClearRange() {
     m_rcDrag.SetRectEmpty();
     m_rcRange.SetRectEmpty();
     m_rcPicture.SetRectEmpty();
+    RestoreShownCopy(nullptr, true);
+}
+
+void CZarpView::RestoreShownCopy(const CRect* pFrame, bool bToScreen) {
     if (m_bmpZoom.IsNull() || m_bmpZoomSave.IsNull()) return;
-    CPoint scroll = m_hWnd ? GetScrollPosition() : CPoint();
     CDC cleanDC, shownDC;
     cleanDC.CreateCompatibleDC(&m_dcScreen);
     shownDC.CreateCompatibleDC(&m_dcScreen);
     auto selClean = cleanDC.Select(m_bmpZoom);
     auto selShown = shownDC.Select(m_bmpZoomSave);
     shownDC.BitBlt(0, 0, m_nZoomCx, m_nZoomCy, &cleanDC, 0, 0, SRCCOPY);
-    if (m_hWnd) {
+    if (pFrame) shownDC.DrawFocusRect(pFrame);
+    if (bToScreen && m_hWnd) {
+        CPoint scroll = GetScrollPosition();
         CClientDC dc(m_hWnd);
         dc.BitBlt(-scroll.x, -scroll.y, m_nZoomCx, m_nZoomCy, &cleanDC, 0, 0, SRCCOPY);
     }

@@ -51,15 +51,8 @@ void CZarpView::OnLButtonUp(UINT nFlags, CPoint point) {
     CPoint scroll = GetScrollPosition();
     CRect rc = m_rcRange;
     rc.OffsetRect(scroll.x, scroll.y);
-    if (!m_bmpZoom.IsNull() && !m_bmpZoomSave.IsNull()) {
-        CDC cleanDC, shownDC;
-        cleanDC.CreateCompatibleDC(&m_dcScreen);
-        shownDC.CreateCompatibleDC(&m_dcScreen);
-        auto selClean = cleanDC.Select(m_bmpZoom);
-        auto selShown = shownDC.Select(m_bmpZoomSave);
-        shownDC.BitBlt(0, 0, m_nZoomCx, m_nZoomCy, &cleanDC, 0, 0, SRCCOPY);
-        shownDC.DrawFocusRect(&rc);
-    }
+    // The same frame goes into the displayed copy, so repaints keep showing it.
+    RestoreShownCopy(&rc, false);
     m_rcPicture = rc;
     m_bRange = rc.IsRectEmpty() ? 0 : 1;
     m_bDrag = 0;

@@ -102,6 +102,9 @@ public:
     bool m_bSettingsReadOnly;
 
 private:
+    // Copies the clean zoomed copy onto the displayed one, draws pFrame (picture
+    // coordinates) into it if given, and with bToScreen also paints the clean picture.
+    void RestoreShownCopy(const CRect* pFrame, bool bToScreen);
     void SetWait(int ms) { m_nWaitMs = ms; }
     void UpdateWait(CCmdUI* pCmdUI, int ms) { pCmdUI->SetCheck(m_nWaitMs == ms ? 1 : 0); }
     void StartCapture(int mode);

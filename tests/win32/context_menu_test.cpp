@@ -51,11 +51,7 @@ TEST(ContextMenu, OpensAtThePointerGreyedOnlyInRangeModeWithoutRange) {
     FakeClock clock;
     zt::PatternWindow pattern(700, 300, 200, 150);
     zt::ZarpWindow w(400, 300);
-    w.Command(ID_CAPTURE_ACTIVE);
-    pattern.BringToFront();
-    FakeClock::now += 1001;
-    w.Tick();
-    ::SetForegroundWindow(w.frame->m_hWnd);
+    w.CaptureWindow(pattern.hwnd);
 
     MenuSeen off;
     std::thread t = WatchMenu(off, VK_ESCAPE, 3000);

@@ -45,11 +45,7 @@ TEST(PaletteDisplay, CopyGivesAnEightBitDibWithTheScreenColours) {
                                    nullptr, nullptr, wc.hInstance, nullptr);
     ::UpdateWindow(solid);
     zt::ZarpWindow w(300, 200);
-    w.Command(ID_CAPTURE_ACTIVE);
-    ::SetForegroundWindow(solid);
-    zt::Pump(30);
-    FakeClock::now += 1001;
-    w.Tick();
+    w.CaptureWindow(solid);
     ASSERT_EQ(w.view->m_nImageCx, 40);
 
     // What the screen shows, read back through the display itself.

@@ -29,14 +29,7 @@ struct Captured {
     FakeClock clock;
     zt::PatternWindow pattern{700, 300, 400, 300};
     zt::ZarpWindow w{300, 200};
-    Captured() {
-        w.Command(ID_CAPTURE_ACTIVE);
-        pattern.BringToFront();
-        FakeClock::now += 1001;
-        w.Tick();
-        ::SetForegroundWindow(w.frame->m_hWnd);
-        zt::Pump(20);
-    }
+    Captured() { w.CaptureWindow(pattern.hwnd); }
 };
 }  // namespace
 

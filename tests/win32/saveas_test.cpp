@@ -51,11 +51,7 @@ struct SaveFixture : ::testing::Test {
         w.view->m_strInitDir = start.c_str();
         w.view->m_strWork = out.c_str();
         w.view->WriteSettings();
-        w.Command(ID_CAPTURE_ACTIVE);
-        pattern.BringToFront();
-        FakeClock::now += 1001;
-        w.Tick();
-        ::SetForegroundWindow(w.frame->m_hWnd);
+        w.CaptureWindow(pattern.hwnd);
     }
     void TearDown() override {
         _wchdir(savedCwd);

@@ -63,6 +63,18 @@ void ZarpWindow::CaptureNow(UINT commandId) {
     Tick();
 }
 
+void ZarpWindow::CaptureWindow(HWND target) {
+    Command(ID_CAPTURE_ACTIVE);
+    ::SetForegroundWindow(target);
+    ::SetWindowPos(target, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(30);
+    FakeClock::now += view->m_nWaitMs + 1;
+    Tick();
+    ::SetForegroundWindow(frame->m_hWnd);
+    Pump(10);
+}
+
 namespace {
 LRESULT CALLBACK PatternProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg == WM_PAINT) {

@@ -46,6 +46,9 @@ public:
     void Tick() { ::SendMessageW(view->m_hWnd, WM_TIMER, 1, 0); }
     // Requests a capture and fires it at once through the test clock.
     void CaptureNow(UINT commandId);
+    // Captures a window as the active window (brought to the front during the wait),
+    // then gives Zarp the foreground back.
+    void CaptureWindow(HWND target);
 
 private:
     std::unique_ptr<CSingleDocTemplate> m_template;
