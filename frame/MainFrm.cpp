@@ -58,6 +58,9 @@ void CMainFrame::InitZoomBar() {
     ::SendMessageW(hSlider, TBM_SETRANGEMIN, FALSE, 10);
     ::SendMessageW(hSlider, TBM_SETRANGEMAX, FALSE, 200);
     ::SendMessageW(hSlider, TBM_SETPOS, TRUE, 100);
+    // The box is narrow: without its default margins three digits fit beside the caret.
+    if (HWND hEdit = m_wndZoomBar.GetDlgItem(IDC_ZOOM_EDIT))
+        ::SendMessageW(hEdit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(0, 0));
     m_bZoomBarReady = TRUE;
 }
 

@@ -26,10 +26,12 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -472,6 +474,7 @@ int CmdFocus() {
     std::wstring active = !gti.hwndActive ? L"none" : gti.hwndActive == t.frame ? L"frame" : ClassOf(gti.hwndActive);
     Out(L"active " + active);
     Out(L"foreground " + std::wstring(GetForegroundWindow() == t.frame ? L"frame" : L"other"));
+    Out(L"capture " + std::wstring(gti.hwndCapture ? ClassOf(gti.hwndCapture) : L"none"));
     if (gti.hwndFocus == t.frame)
         Out(L"focus frame");
     else if (gti.hwndFocus)
@@ -574,11 +577,13 @@ int CmdWaitNoDialog(int timeout) {
     return 0;
 }
 
-// Watches the frame through one timed capture. "hidden" is printed the moment the frame is
-// seen hidden (a script may wait for that line), then the time until it is seen again.
+// Watches the frame through one timed capture. "watching" is printed once the frame is found,
+// "hidden" the moment it is seen hidden (a script may wait for these lines), then the time
+// until it is seen again.
 int CmdWatchHide(int timeout) {
     Target t;
     if (!FindTarget(t)) return 1;
+    Out(L"watching");
     double t0 = NowMs();
     while (IsWindowVisible(t.frame)) {
         if (NowMs() - t0 > timeout) return Fail(L"the frame did not hide");

@@ -33,8 +33,8 @@ CHECKS=0
 FAILURES=0
 
 cleanup() {
-    xdotool mouseup 1 >/dev/null 2>&1 || true          # a failed drag leaves the button down
     wine "$DRIVER" kill </dev/null >/dev/null 2>&1 || true   # every Zarp.exe of this prefix
+    xdotool mouseup 1 >/dev/null 2>&1 || true                # a failed drag leaves the button down
     if [ -n "$ZARP_UNIX_PID" ]; then kill "$ZARP_UNIX_PID" 2>/dev/null; wait "$ZARP_UNIX_PID" 2>/dev/null; fi
     for p in "${HELPER_PIDS[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
     rm -rf "$WORK"
@@ -69,7 +69,7 @@ check() {
 check_true() {
     local name=$1 out
     shift
-    if out=$("$@" 2>&1); then pass "$name ($out)"; else fail "$name: $out"; fi
+    if out=$("$@" 2>&1); then pass "$name${out:+ ($out)}"; else fail "$name: $out"; fi
 }
 
 # check_file NAME EXPECTED-FILE ACTUAL-TEXT
@@ -91,9 +91,11 @@ finish() {
 
 # ---- waiting ---------------------------------------------------------------------------
 
-# poll SECONDS COMMAND...: runs the command every 50 ms until it succeeds.
+# poll SECONDS COMMAND...: runs the command every 50 ms until it succeeds (SECONDS may
+# have a fraction).
 poll() {
-    local deadline=$(($(date +%s%N) + ${1%.*} * 1000000000))
+    local deadline
+    deadline=$(($(date +%s%N) + $(awk -v s="$1" 'BEGIN { printf "%d", s * 1000000000 }')))
     shift
     while ! "$@" >/dev/null 2>&1; do
         [ "$(date +%s%N)" -gt "$deadline" ] && return 1
@@ -110,9 +112,10 @@ output_is() {
 
 # output_has LINE COMMAND...: one line of the output is exactly LINE.
 output_has() {
-    local want=$1
+    local want=$1 out
     shift
-    "$@" 2>/dev/null | grep -qxF -- "$want"
+    out=$("$@" 2>/dev/null)
+    grep -qxF -- "$want" <<<"$out"
 }
 
 # settle_file NAME SECONDS EXPECTED-FILE COMMAND...: waits for the command's output to equal
@@ -132,6 +135,7 @@ start_zarp() {
         echo "a Zarp.exe is already running in this prefix; ending it" >&2
         drv kill
     fi
+    park_pointer                # no tool tip from where an earlier test left the pointer
     (cd "$WORK/run" && exec wine "$ZARP_EXE" "$@" >>"$WORK/zarp.log" 2>&1 </dev/null) &
     ZARP_UNIX_PID=$!
 }
@@ -153,12 +157,12 @@ zoombar_value() {
     drv zoombar | awk '/^slider /{s=$2} /^edit/{e=substr($0, 6)} END{print s, e}'
 }
 
-geometry_of() { drv geometry | awk -v k="$1" '$1 == k {print $2, $3, $4, $5}'; }
+# geometry_of NAME: "X Y W H" on the screen, e.g. geometry_of thumb, geometry_of "button 0xE140".
+geometry_of() { drv geometry | awk -v k="$1 " 'index($0, k) == 1 {print $(NF-3), $(NF-2), $(NF-1), $NF}'; }
 
 # screenshot FILE: the whole X screen.
 screenshot() { import -window root "$1"; }
 
-# The slider's step: its position for a thumb centre at screen y (linear over the channel).
 # drag_slider POS: drags the thumb with the mouse towards POS (POS outside 10..200 drags
 # past that end of the channel), then releases it.
 drag_slider() {
@@ -189,9 +193,33 @@ key_slider_to() {
     poll 3 output_has "slider $want range 10 200" drv zoombar
 }
 
-# move_slider POS: a real move with the mouse, finished with arrow keys to hit POS exactly.
+# move_slider POS: a real move with the mouse, finished with arrow keys to hit POS exactly;
+# the pointer then leaves the frame so that no tool tip covers what a screenshot checks.
 move_slider() {
     drag_slider "$1"
     poll 2 output_has "focus msctls_trackbar32 1008" drv focus
     key_slider_to "$1"
+    park_pointer
+}
+
+# park_pointer: the pointer to the bottom-right corner of the screen, away from Zarp.
+park_pointer() {
+    local w h
+    read -r w h <<<"$(xdotool getdisplaygeometry)"
+    xdotool mousemove $((w - 2)) $((h - 2))
+}
+
+# click_at_centre X Y W H: a real click in the middle of a screen rectangle.
+click_at_centre() {
+    xdotool mousemove $(($1 + $3 / 2)) $(($2 + $4 / 2))
+    xdotool click 1
+}
+
+# click_dialog_button ID: a real click on a button of Zarp's open dialog.
+click_dialog_button() {
+    local at
+    if at=$(drv dialog-point "$1"); then
+        xdotool mousemove $at
+        xdotool click 1
+    fi
 }

@@ -5,10 +5,13 @@
   zoomed SHOT vx vy vw vh GRAB Z   the view (client rectangle vx,vy,vw,vh in SHOT) shows GRAB at Z percent
                                    from its top-left corner, and grey 0x808080 beyond the picture
   shows PATTERN GRAB x y           GRAB shows PATTERN at (x,y): the screen was not covered there
-  digits SHOT x y w h              number of dark glyphs side by side inside the box (border excluded)
+  pattern OUT W H                  writes a W x H picture of random 8 x 8 colour blocks (fixed seed)
+  digits SHOT x y w h              number of dark glyphs side by side inside the box (border and caret
+                                   excluded)
 
 Each prints one line and exits 0 when the check holds, 1 when it does not.
 """
+import random
 import sys
 
 from PIL import Image, ImageChops
@@ -79,13 +82,26 @@ def shows(pattern, grab, x, y):
 
 def digits(shot, x, y, w, h):
     img = load(shot).convert("L")
-    runs, inside = 0, False
+    widths, width = [], 0
     for cx in range(x + 2, x + w - 2):
-        ink = any(img.getpixel((cx, cy)) < 100 for cy in range(y + 2, y + h - 2))
-        if ink and not inside:
-            runs += 1
-        inside = ink
-    print(runs)
+        if any(img.getpixel((cx, cy)) < 100 for cy in range(y + 2, y + h - 2)):
+            width += 1
+        elif width:
+            widths.append(width)
+            width = 0
+    if width:
+        widths.append(width)
+    # A one-pixel column is the caret, not a digit.
+    print(sum(1 for n in widths if n > 1))
+    return 0
+
+
+def pattern(out, w, h):
+    rng = random.Random(20261209)
+    small = Image.new("RGB", (w // 8, h // 8))
+    small.putdata([tuple(rng.randrange(256) for _ in range(3)) for _ in range(small.width * small.height)])
+    small.resize((w // 8 * 8, h // 8 * 8), Image.NEAREST).save(out)
+    print(out)
     return 0
 
 
@@ -97,6 +113,8 @@ def main(argv):
         return zoomed(args[0], *map(int, args[1:5]), args[5], int(args[6]))
     if cmd == "shows":
         return shows(args[0], args[1], int(args[2]), int(args[3]))
+    if cmd == "pattern":
+        return pattern(args[0], int(args[1]), int(args[2]))
     if cmd == "digits":
         return digits(args[0], *map(int, args[1:5]))
     print(__doc__)

@@ -10,11 +10,6 @@ box_digits() {
     "$PY" "$E2E_DIR/pixels.py" digits "$WORK/box.png" $(geometry_of edit)
 }
 
-click_at_centre() { # X Y W H
-    xdotool mousemove $(($1 + $3 / 2)) $(($2 + $4 / 2))
-    xdotool click 1
-}
-
 section "start without arguments"
 start_zarp
 check "frame title and class" "$(printf 'title Zarp\nclass ZfwFrame')" "$(drv wait-window 20000 2>&1)"
@@ -30,6 +25,7 @@ settle_file "21 buttons and separators in order; 1秒 pressed; save, copy, range
 section "zoom bar"
 settle_file "docked at the right edge, slider 10..200 at 100, box shows 100" 3 \
     "$EXPECTED/zoombar.txt" drv zoombar
+poll 1 output_is 3 box_digits   # the repaint may trail the text
 check "the percent box shows all three digits of 100" 3 "$(box_digits)"
 
 section "capture menu with its wait submenu"
@@ -48,9 +44,16 @@ xdotool key Escape Escape
 poll 3 output_is "popups 0" drv popups || fail "Escape did not close the menus"
 
 section "zoom slider"
-move_slider 150
+drag_slider 150
+poll 2 output_has "focus msctls_trackbar32 1008" drv focus
+dragged=$(zoombar_value | cut -d' ' -f1)
+if [ "${dragged:-0}" -ge 145 ] && [ "$dragged" -le 155 ]; then pass "a mouse drag of the thumb moves the slider (to $dragged)"
+else fail "a drag of the thumb towards 150 left the slider at ${dragged:-?}"; fi
+key_slider_to 150
+park_pointer
 poll 2 output_is "150 150" zoombar_value
-check "slider moved to 150 by mouse and keys; box follows" "150 150" "$(zoombar_value)"
+check "slider at 150 by mouse and arrow keys; the box follows" "150 150" "$(zoombar_value)"
+poll 1 output_is 3 box_digits
 check "the percent box shows all three digits of 150" 3 "$(box_digits)"
 
 click_at_centre $(geometry_of edit)
@@ -100,8 +103,7 @@ check_file "opened by its tool-bar button: modal, owned by the frame, its texts"
     "$EXPECTED/about.txt" "$(drv dialog 5000 2>&1)"
 check "the frame is disabled while it is open" "enabled 0" "$(drv frame | grep '^enabled')"
 screenshot "$SCREENS/about.png"
-xdotool mousemove $(drv dialog-point 1)
-xdotool click 1
+click_dialog_button 1
 check_true "closed by OK" drv wait-no-dialog 3000
 check "the frame is enabled again" "enabled 1" "$(drv frame | grep '^enabled')"
 
@@ -140,8 +142,7 @@ check "it names the file" 'control -1 Static "no-such-file.zrp が見つかり�
     "$(grep '^control -1 Static' <<<"$box")"
 check "it has an OK button" 'control 1 Button "OK"' "$(grep '^control 1 ' <<<"$box")"
 screenshot "$SCREENS/missing-file.png"
-xdotool mousemove $(drv dialog-point 1)
-xdotool click 1
+click_dialog_button 1
 check "the program ends once the box is dismissed" "ended" "$(drv wait-exit 5000 2>&1)"
 zarp_ended
 
