@@ -8,13 +8,7 @@
 
 #include "image/dib_format.h"
 
-#define CHECK(cond)                                                              \
-    do {                                                                         \
-        if (!(cond)) {                                                           \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                        \
-        }                                                                        \
-    } while (0)
+#include "tests/host/fuzz_check.h"
 
 namespace {
 
