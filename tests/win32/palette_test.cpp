@@ -14,38 +14,24 @@ bool OnPaletteDisplay() {
     return palette;
 }
 
-LRESULT CALLBACK SolidProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(h, &ps);
-        // Four bands of colours the default system palette holds exactly.
-        const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 128, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
-        for (int i = 0; i < 4; ++i) {
-            RECT r{i * 10, 0, i * 10 + 10, 20};
-            HBRUSH b = ::CreateSolidBrush(colours[i]);
-            ::FillRect(dc, &r, b);
-            ::DeleteObject(b);
-        }
-        ::EndPaint(h, &ps);
-        return 0;
+// Four bands of colours the default system palette holds exactly.
+const COLORREF kBands[] = {RGB(255, 0, 0), RGB(0, 128, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
+void PaintBands(HDC dc, int, int) {
+    for (int i = 0; i < 4; ++i) {
+        RECT r{i * 10, 0, i * 10 + 10, 20};
+        HBRUSH b = ::CreateSolidBrush(kBands[i]);
+        ::FillRect(dc, &r, b);
+        ::DeleteObject(b);
     }
-    return ::DefWindowProcW(h, msg, w, l);
 }
 }  // namespace
 
 TEST(PaletteDisplay, CopyGivesAnEightBitDibWithTheScreenColours) {
     if (!OnPaletteDisplay()) GTEST_SKIP() << "not a palette display";
     FakeClock clock;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = SolidProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ZarpTestSolid";
-    ::RegisterClassW(&wc);
-    HWND solid = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 300, 300, 40, 20,
-                                   nullptr, nullptr, wc.hInstance, nullptr);
-    ::UpdateWindow(solid);
+    zt::PaintedWindow bands(300, 300, 40, 20, PaintBands);
     zt::ZarpWindow w(300, 200);
-    w.CaptureWindow(solid);
+    w.CaptureWindow(bands.hwnd);
     ASSERT_EQ(w.view->m_nImageCx, 40);
 
     // What the screen shows, read back through the display itself.
@@ -69,5 +55,4 @@ TEST(PaletteDisplay, CopyGivesAnEightBitDibWithTheScreenColours) {
         const RGBQUAD& q = table[index];
         EXPECT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), screen[i]) << "band " << i;
     }
-    ::DestroyWindow(solid);
 }

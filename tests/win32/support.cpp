@@ -75,51 +75,60 @@ void ZarpWindow::CaptureWindow(HWND target) {
     Pump(10);
 }
 
-namespace {
-LRESULT CALLBACK PatternProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+LRESULT CALLBACK PaintedWindow::Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg == WM_PAINT) {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(h, &ps);
         RECT r;
         ::GetClientRect(h, &r);
-        // Paint through a DIB so every pixel is exact.
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB};
-        std::vector<uint32_t> px((size_t)r.right * r.bottom);
-        for (int y = 0; y < r.bottom; ++y)
-            for (int x = 0; x < r.right; ++x) px[(size_t)y * r.right + x] = Rgb(PatternAt(x, y));
-        ::SetDIBitsToDevice(dc, 0, 0, r.right, r.bottom, 0, 0, 0, r.bottom, px.data(), &bi, DIB_RGB_COLORS);
+        if (auto* self = reinterpret_cast<PaintedWindow*>(::GetWindowLongPtrW(h, GWLP_USERDATA)))
+            self->m_paint(dc, r.right, r.bottom);
         ::EndPaint(h, &ps);
         return 0;
     }
     if (msg == WM_ERASEBKGND) return 1;
     return ::DefWindowProcW(h, msg, w, l);
 }
-}  // namespace
 
-PatternWindow::PatternWindow(int x, int y, int cx, int cy, DWORD style) {
+PaintedWindow::PaintedWindow(int x, int y, int cx, int cy, Painter paint, DWORD style) : m_paint(std::move(paint)) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = PatternProc;
+    wc.lpfnWndProc = &PaintedWindow::Proc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ZarpTestPattern";
+    wc.lpszClassName = L"ZarpTestPainted";
     ::RegisterClassW(&wc);
-    hwnd = ::CreateWindowExW(WS_EX_TOPMOST, L"ZarpTestPattern", L"pattern", style | WS_VISIBLE, x, y, cx, cy,
-                             nullptr, nullptr, wc.hInstance, nullptr);
+    hwnd = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"painted", style, x, y, cx, cy, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, (LONG_PTR)this);
+    ::ShowWindow(hwnd, SW_SHOWNORMAL);
     ::UpdateWindow(hwnd);
     Pump(30);
 }
 
-PatternWindow::~PatternWindow() {
+PaintedWindow::~PaintedWindow() {
     if (hwnd) ::DestroyWindow(hwnd);
     Pump(10);
 }
 
-void PatternWindow::BringToFront() {
+void PaintedWindow::BringToFront() {
     ::SetForegroundWindow(hwnd);
     ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Pump(30);
 }
+
+PatternWindow::PatternWindow(int x, int y, int cx, int cy, DWORD style)
+    : PaintedWindow(
+          x, y, cx, cy,
+          [](HDC dc, int w, int h) {
+              // Painted through a DIB so every pixel is exact.
+              BITMAPINFO bi{};
+              bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+              std::vector<uint32_t> px((size_t)w * h);
+              for (int y = 0; y < h; ++y)
+                  for (int x = 0; x < w; ++x) px[(size_t)y * w + x] = Rgb(PatternAt(x, y));
+              ::SetDIBitsToDevice(dc, 0, 0, w, h, 0, 0, 0, h, px.data(), &bi, DIB_RGB_COLORS);
+          },
+          style) {}
 
 std::vector<uint32_t> ReadPixels(HBITMAP hBitmap, int* pCx, int* pCy) {
     BITMAP bm{};

@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,14 +58,26 @@ private:
 // The colour the pattern window shows at screen pixel (x, y).
 inline COLORREF PatternAt(int x, int y) { return RGB((x * 7) & 255, (y * 5) & 255, ((x ^ y) * 3) & 255); }
 
-// A top-level window of known pixels (PatternAt in screen coordinates of its own
-// top-left corner, so moved windows show known content too).
-class PatternWindow {
+// A topmost window whose client area a function paints (given the DC and the size).
+class PaintedWindow {
 public:
-    PatternWindow(int x, int y, int cx, int cy, DWORD style = WS_POPUP);
-    ~PatternWindow();
+    using Painter = std::function<void(HDC, int, int)>;
+    PaintedWindow(int x, int y, int cx, int cy, Painter paint, DWORD style = WS_POPUP);
+    PaintedWindow(const PaintedWindow&) = delete;
+    PaintedWindow& operator=(const PaintedWindow&) = delete;
+    ~PaintedWindow();
     HWND hwnd = nullptr;
     void BringToFront();
+
+private:
+    Painter m_paint;
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+};
+
+// A window of known pixels: PatternAt of each client pixel.
+class PatternWindow : public PaintedWindow {
+public:
+    PatternWindow(int x, int y, int cx, int cy, DWORD style = WS_POPUP);
 };
 
 // Pixels of a bitmap as 0x00RRGGBB, top row first.

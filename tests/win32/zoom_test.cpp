@@ -4,21 +4,14 @@
 using zt::FakeClock;
 
 namespace {
-// A window showing lines: a white 1-px line on black at x = 10, a black one on white
-// at x = 30 (columns 20..39 white), for the shrink tests.
-LRESULT CALLBACK LinesProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(h, &ps);
-        RECT all = {0, 0, 40, 40}, white = {20, 0, 40, 40}, line1 = {10, 0, 11, 40}, line2 = {30, 0, 31, 40};
-        ::FillRect(dc, &all, (HBRUSH)::GetStockObject(BLACK_BRUSH));
-        ::FillRect(dc, &white, (HBRUSH)::GetStockObject(WHITE_BRUSH));
-        ::FillRect(dc, &line1, (HBRUSH)::GetStockObject(WHITE_BRUSH));
-        ::FillRect(dc, &line2, (HBRUSH)::GetStockObject(BLACK_BRUSH));
-        ::EndPaint(h, &ps);
-        return 0;
-    }
-    return ::DefWindowProcW(h, msg, w, l);
+// Lines: a white 1-px line on black at x = 10, a black one on white at x = 30
+// (columns 20..39 white), for the shrink tests.
+void PaintLines(HDC dc, int, int) {
+    RECT all = {0, 0, 40, 40}, white = {20, 0, 40, 40}, line1 = {10, 0, 11, 40}, line2 = {30, 0, 31, 40};
+    ::FillRect(dc, &all, (HBRUSH)::GetStockObject(BLACK_BRUSH));
+    ::FillRect(dc, &white, (HBRUSH)::GetStockObject(WHITE_BRUSH));
+    ::FillRect(dc, &line1, (HBRUSH)::GetStockObject(WHITE_BRUSH));
+    ::FillRect(dc, &line2, (HBRUSH)::GetStockObject(BLACK_BRUSH));
 }
 
 int Brightness(uint32_t p) { return ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255); }
@@ -26,16 +19,9 @@ int Brightness(uint32_t p) { return ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 
 
 TEST(Zoom, ShrinkingKeepsThinLinesOfEitherColourVisible) {
     FakeClock clock;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = LinesProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ZarpTestLines";
-    ::RegisterClassW(&wc);
-    HWND lines = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 200, 200, 40, 40,
-                                   nullptr, nullptr, wc.hInstance, nullptr);
-    ::UpdateWindow(lines);
+    zt::PaintedWindow lines(200, 200, 40, 40, PaintLines);
     zt::ZarpWindow w;
-    w.CaptureWindow(lines);
+    w.CaptureWindow(lines.hwnd);
     ASSERT_EQ(w.view->m_nImageCx, 40);
     w.view->m_nZoom = 50;
     w.Tick();
@@ -49,7 +35,6 @@ TEST(Zoom, ShrinkingKeepsThinLinesOfEitherColourVisible) {
     for (int x = 10; x < 20; ++x) darkestLight = std::min(darkestLight, Brightness(pic[10 * cx + x]));
     EXPECT_GE(brightestDark, 150) << "the white line vanished";
     EXPECT_LE(darkestLight, 615) << "the black line vanished";
-    ::DestroyWindow(lines);
 }
 
 TEST(Zoom, EnlargingMakesEachPixelAnExactBlock) {
@@ -75,7 +60,7 @@ TEST(Zoom, EnlargingMakesEachPixelAnExactBlock) {
 
 TEST(Zoom, SizesTruncateWithNoMinimumPixel) {
     FakeClock clock;
-    zt::PatternWindow pattern(100, 100, 9, 1023 > 1080 ? 9 : 9);
+    zt::PatternWindow pattern(100, 100, 9, 9);
     zt::ZarpWindow w;
     w.CaptureWindow(pattern.hwnd);
     ASSERT_EQ(w.view->m_nImageCx, 9);
