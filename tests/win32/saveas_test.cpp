@@ -1,5 +1,7 @@
 // Save As through the real save dialog, filled in by a helper thread as a user would.
 #include <direct.h>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include "dialog_robot.h"
 #include "support.h"
@@ -152,4 +154,41 @@ TEST_F(SaveFixture, AnExistingWritableFileIsReplacedAfterTheQuestion) {
     ASSERT_GE(now.size(), 2u);
     EXPECT_EQ(now[0], 'B');
     EXPECT_EQ(now.size(), 14u + 40u + 120u * 4u * 90u);
+}
+
+TEST_F(SaveFixture, AnUnwritableSettingsFileNeverStopsTheSave) {
+    // zp.x cannot be written when a folder stands in its place.
+    const std::wstring settings = start + L"\\zp.x";
+    ::SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(settings.c_str());
+    ASSERT_TRUE(::CreateDirectoryW(settings.c_str(), nullptr));
+    EXPECT_TRUE(w.view->SavePicture((out + L"\\shot.bmp").c_str(), L"shot.bmp"));
+    EXPECT_EQ(ReadFileBytes(out + L"\\shot.bmp").size(), 14u + 40u + 120u * 4u * 90u);
+    EXPECT_EQ(w.view->m_strWork, CString(out.c_str()));  // remembered for this run
+    ::RemoveDirectoryW(settings.c_str());
+}
+
+// A save onto a file system with too little room (a tiny tmpfs, mounted by
+// tests/win32/full_disk.sh, which passes its folder in ZARP_FULL_DIR) fails with the
+// warning, and the file that was there survives whole.
+TEST_F(SaveFixture, AFullDiskLeavesTheOldFileWhole) {
+    const char* full = std::getenv("ZARP_FULL_DIR");
+    if (!full) GTEST_SKIP() << "needs a nearly full file system (tests/win32/full_disk.sh)";
+    std::wstring dir(full, full + strlen(full));
+    const std::wstring target = dir + L"\\kept.bmp";
+    auto before = ReadFileBytes(target);
+    ASSERT_FALSE(before.empty());
+    // A picture far larger than the room left.
+    zt::PatternWindow big(0, 0, 400, 300);
+    w.CaptureWindow(big.hwnd);
+    zt::SaveRobot robot;
+    robot.name = target;
+    robot.answerReplace = true;
+    SaveWith(robot);
+    EXPECT_EQ(robot.warningText, L"kept.bmp に書き込めません。読取専用か、または使用中です。");
+    EXPECT_EQ(ReadFileBytes(target), before);
+    WIN32_FIND_DATAW fd;
+    HANDLE find = ::FindFirstFileW((dir + L"\\zrp*.tmp").c_str(), &fd);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "a temporary file was left behind";
+    if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
 }
