@@ -7,6 +7,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_CREATE()
     ON_WM_SIZE()
     ON_WM_CLOSE()
+    ON_WM_SETFOCUS()
     ON_WM_INITMENUPOPUP()
     ON_MESSAGE(WM_NOTIFY, &CFrameWnd::OnNotifyMsg)
 END_MESSAGE_MAP()
@@ -136,6 +137,10 @@ void CFrameWnd::OnClose() {
     CDocument* pDoc = GetActiveDocument();
     if (pDoc && !pDoc->SaveModified()) return;
     DestroyWindow();
+}
+
+void CFrameWnd::OnSetFocus(HWND) {
+    if (m_pActiveView && m_pActiveView->m_hWnd) ::SetFocus(m_pActiveView->m_hWnd);
 }
 
 void CFrameWnd::PostNcDestroy() {

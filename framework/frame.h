@@ -40,6 +40,8 @@ public:
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnSize(UINT nType, int cx, int cy);
     void OnClose();
+    // The keyboard focus goes on to the active view (and so does the mouse wheel).
+    void OnSetFocus(HWND hOld);
     void OnInitMenuPopup(HMENU hPopup, UINT index, BOOL bSysMenu);
     LRESULT OnNotifyMsg(WPARAM, LPARAM lParam);
     // Framework help commands.

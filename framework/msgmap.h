@@ -88,6 +88,16 @@ template <auto F> LRESULT InitMenuPopupThunk(CCmdTarget* self, const MsgArgs& a)
     (AFX_SELF(F)->*F)((HMENU)a.wParam, LOWORD(a.lParam), HIWORD(a.lParam));
     return 0;
 }
+template <auto F> LRESULT SetFocusThunk(CCmdTarget* self, const MsgArgs& a) {
+    static_assert(Is<F, void(HWND)>, "OnSetFocus must be void OnSetFocus(HWND)");
+    (AFX_SELF(F)->*F)((HWND)a.wParam);
+    return 0;
+}
+template <auto F> LRESULT MouseWheelThunk(CCmdTarget* self, const MsgArgs& a) {
+    static_assert(Is<F, BOOL(UINT, short, CPoint)>, "OnMouseWheel must be BOOL OnMouseWheel(UINT, short, CPoint)");
+    return (AFX_SELF(F)->*F)(LOWORD(a.wParam), (short)HIWORD(a.wParam),
+                             CPoint((short)LOWORD(a.lParam), (short)HIWORD(a.lParam)));
+}
 template <auto F> LRESULT RawThunk(CCmdTarget* self, const MsgArgs& a) {
     static_assert(Is<F, LRESULT(WPARAM, LPARAM)>, "message handler must be LRESULT OnX(WPARAM, LPARAM)");
     return (AFX_SELF(F)->*F)(a.wParam, a.lParam);
@@ -131,4 +141,6 @@ public:                                               \
 #define ON_WM_RBUTTONUP() {afx::EntryKind::Message, WM_RBUTTONUP, 0, &afx::MouseThunk<&ThisClass::OnRButtonUp>},
 #define ON_WM_HSCROLL() {afx::EntryKind::Message, WM_HSCROLL, 0, &afx::ScrollThunk<&ThisClass::OnHScroll>},
 #define ON_WM_VSCROLL() {afx::EntryKind::Message, WM_VSCROLL, 0, &afx::ScrollThunk<&ThisClass::OnVScroll>},
+#define ON_WM_SETFOCUS() {afx::EntryKind::Message, WM_SETFOCUS, 0, &afx::SetFocusThunk<&ThisClass::OnSetFocus>},
+#define ON_WM_MOUSEWHEEL() {afx::EntryKind::Message, WM_MOUSEWHEEL, 0, &afx::MouseWheelThunk<&ThisClass::OnMouseWheel>},
 #define ON_WM_INITMENUPOPUP() {afx::EntryKind::Message, WM_INITMENUPOPUP, 0, &afx::InitMenuPopupThunk<&ThisClass::OnInitMenuPopup>},

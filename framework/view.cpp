@@ -1,4 +1,5 @@
 #include "view.h"
+#include <algorithm>
 #include "ids.h"
 
 CPrintInfo::~CPrintInfo() {
@@ -73,6 +74,7 @@ BEGIN_MESSAGE_MAP(CScrollView, CView)
     ON_WM_SIZE()
     ON_WM_HSCROLL()
     ON_WM_VSCROLL()
+    ON_WM_MOUSEWHEEL()
 END_MESSAGE_MAP()
 
 void CScrollView::SetScrollSizes(int nMapMode, SIZE sizeTotal, const SIZE& sizePage, const SIZE& sizeLine) {
@@ -164,4 +166,25 @@ void CScrollView::OnScroll(int bar, UINT code) {
 }
 
 void CScrollView::OnHScroll(UINT code, UINT, HWND) { OnScroll(SB_HORZ, code); }
+
+BOOL CScrollView::OnMouseWheel(UINT flags, short delta, CPoint) {
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    const bool sideways = (flags & MK_SHIFT) != 0;
+    int step = sideways ? m_lineDev.cx : m_lineDev.cy;
+    if (step < 1) step = 1;
+    // A notch scrolls at least a few dozen pixels, whatever the picture's size.
+    int pixels = (int)lines * std::max(step, 16) * -delta / WHEEL_DELTA;
+    CPoint pos = GetScrollPosition();
+    (sideways ? pos.x : pos.y) += pixels;
+    SCROLLINFO si{sizeof si, SIF_ALL};
+    const int bar = sideways ? SB_HORZ : SB_VERT;
+    ::GetScrollInfo(m_hWnd, bar, &si);
+    LONG& v = sideways ? pos.x : pos.y;
+    const int maxPos = si.nMax - (int)si.nPage + 1;
+    if (v > maxPos) v = maxPos;
+    if (v < 0) v = 0;
+    ScrollToPosition(pos);
+    return TRUE;
+}
 void CScrollView::OnVScroll(UINT code, UINT, HWND) { OnScroll(SB_VERT, code); }

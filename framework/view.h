@@ -53,6 +53,8 @@ public:
     void OnSize(UINT nType, int cx, int cy);
     void OnHScroll(UINT code, UINT pos, HWND hBar);
     void OnVScroll(UINT code, UINT pos, HWND hBar);
+    // The wheel scrolls by the system's wheel lines (Shift: sideways).
+    BOOL OnMouseWheel(UINT flags, short delta, CPoint pt);
 
 protected:
     void UpdateBars();

@@ -52,6 +52,8 @@ public:
     void OnRButtonUp(UINT, CPoint) { Default(); }
     void OnHScroll(UINT, UINT, HWND) { Default(); }
     void OnVScroll(UINT, UINT, HWND) { Default(); }
+    void OnSetFocus(HWND) { Default(); }
+    BOOL OnMouseWheel(UINT, short, CPoint) { return (BOOL)Default(); }
     // Help commands: ask the shell to open the program's help file, if there is one.
     void OnHelpFinder();
 

@@ -179,3 +179,24 @@ TEST(Copy, NothingToOutputLeavesTheClipboardAlone) {
     w.view->OnEditCopy();  // even called directly
     EXPECT_TRUE(zt::ClipboardDib().empty());
 }
+
+TEST(Scrolling, TheWheelScrollsTheViewWithinThePicture) {
+    Captured c;
+    CZarpView& v = *c.w.view;
+    ASSERT_EQ(v.GetScrollPosition(), CPoint(0, 0));
+    ::SendMessageW(v.m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_GT(v.GetScrollPosition().y, 0);
+    for (int i = 0; i < 50; ++i) ::SendMessageW(v.m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    CRect client = v.GetClientRect();
+    EXPECT_EQ(v.GetScrollPosition().y, 300 - client.Height());  // stops at the picture's end
+    ::SendMessageW(v.m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, -WHEEL_DELTA), 0);
+    EXPECT_GT(v.GetScrollPosition().x, 0);
+    for (int i = 0; i < 50; ++i) ::SendMessageW(v.m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(v.GetScrollPosition().y, 0);
+}
+
+TEST(Focus, TheFrameHandsTheKeyboardFocusToTheView) {
+    zt::ZarpWindow w;
+    ::SetFocus(w.frame->m_hWnd);
+    EXPECT_EQ(::GetFocus(), w.view->m_hWnd);
+}
