@@ -1,4 +1,4 @@
-# Shared helpers of the end-to-end scenarios; sourced by shell.sh and capture.sh.
+# Shared helpers of the end-to-end scenarios; sourced by every scenario script.
 # Arguments of a scenario: Zarp.exe, zarp_driver.exe, screenshot folder.
 # DISPLAY and WINEPREFIX come from the environment (scripts/test.sh); with a persistent
 # wineserver every driver call takes well under 0.1 s.
@@ -20,7 +20,7 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe
 for need in DISPLAY WINEPREFIX; do
     if [ -z "${!need:-}" ]; then echo "$need is not set (run through scripts/test.sh)" >&2; exit 2; fi
 done
-for tool in wine xdotool import display "$PY"; do
+for tool in wine winepath xdotool xclip import display convert identify iconv "$PY"; do
     command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 2; }
 done
 
@@ -34,6 +34,7 @@ FAILURES=0
 
 cleanup() {
     wine "$DRIVER" kill </dev/null >/dev/null 2>&1 || true   # every Zarp.exe of this prefix
+    wine "$DRIVER" close-picture </dev/null >/dev/null 2>&1 || true
     xdotool mouseup 1 >/dev/null 2>&1 || true                # a failed drag leaves the button down
     if [ -n "$ZARP_UNIX_PID" ]; then kill "$ZARP_UNIX_PID" 2>/dev/null; wait "$ZARP_UNIX_PID" 2>/dev/null; fi
     for p in "${HELPER_PIDS[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
@@ -129,14 +130,15 @@ settle_file() {
 
 # ---- Zarp ------------------------------------------------------------------------------
 
-# start_zarp [ARGS...]: starts Zarp.exe in the work folder.
+# start_zarp [ARGS...]: starts Zarp.exe in the folder $ZARP_START_DIR (the work folder's
+# "run" unless set).
 start_zarp() {
     if drv pid >/dev/null 2>&1; then
         echo "a Zarp.exe is already running in this prefix; ending it" >&2
         drv kill
     fi
     park_pointer                # no tool tip from where an earlier test left the pointer
-    (cd "$WORK/run" && exec wine "$ZARP_EXE" "$@" >>"$WORK/zarp.log" 2>&1 </dev/null) &
+    (cd "${ZARP_START_DIR:-$WORK/run}" && exec wine "$ZARP_EXE" "$@" >>"$WORK/zarp.log" 2>&1 </dev/null) &
     ZARP_UNIX_PID=$!
 }
 
@@ -222,4 +224,106 @@ click_dialog_button() {
         xdotool mousemove $at
         xdotool click 1
     fi
+}
+
+# ---- pictures, menus, clipboard and files (range, save and walk-through scenarios) ------
+
+px() { "$PY" "$E2E_DIR/pixels.py" "$@"; }
+
+# show_reference_pattern: the known picture at the screen's top-left corner (an ImageMagick
+# window, shown before Zarp starts so that Zarp's frame lies above it), then the screen as
+# Zarp will grab it once its frame hides: $WORK/ref.png.
+show_reference_pattern() {
+    px pattern "$WORK/pattern.png" 1200 704 >/dev/null
+    display -geometry +0+0 -borderwidth 0 -title zarp-e2e-pattern "$WORK/pattern.png" >/dev/null 2>&1 </dev/null &
+    HELPER_PIDS+=($!)
+    poll 5 pattern_shown || { fail "the test picture did not appear"; return 1; }
+    screenshot "$WORK/ref.png"
+}
+pattern_shown() { screenshot "$WORK/probe.png" && px shows "$WORK/pattern.png" "$WORK/probe.png" 0 0; }
+
+# view_matches ZOOM [SHOT]: the view shows $WORK/ref.png at ZOOM percent, nothing drawn over it.
+view_matches() {
+    local shot=${2:-$WORK/view.png}
+    screenshot "$shot" && px zoomed "$shot" $(geometry_of view-client) "$WORK/ref.png" "$1"
+}
+
+# menu_keys LETTER KEYS...: opens a menu of the menu bar with Alt+LETTER, presses the keys
+# and waits until every menu is closed again.
+menu_keys() {
+    local letter=$1
+    shift
+    focus_frame || { fail "the frame did not get the keyboard focus"; return 1; }
+    xdotool key "alt+$letter"
+    poll 3 output_is "popups 1" drv popups || { fail "alt+$letter opened no menu"; return 1; }
+    xdotool key "$@"
+    poll 3 output_is "popups 0" drv popups || { fail "the menu did not close after $*"; return 1; }
+}
+
+# capture_screen: ｽｸﾘｰﾝ from the capture menu; waits for the frame to hide and come back.
+capture_screen() {
+    menu_keys c s || return 1
+    poll 3 output_has "visible 0" drv frame || { fail "the frame did not hide"; return 1; }
+    poll 20 output_has "visible 1" drv frame || { fail "the frame did not come back"; return 1; }
+}
+
+# drag_in_view L T R B [SHOT]: a real drag in the view from client point L,T to R,B in four
+# moves; SHOT, if given, is a screenshot taken after the third move, button still down.
+drag_in_view() {
+    local l=$1 t=$2 r=$3 b=$4 shot=${5:-} vx vy vw vh step
+    read -r vx vy vw vh <<<"$(geometry_of view-client)"
+    xdotool mousemove $((vx + l)) $((vy + t)) mousedown 1
+    for step in 1 2 3 4; do
+        xdotool mousemove $((vx + l + (r - l) * step / 4)) $((vy + t + (b - t) * step / 4))
+        if [ "$step" = 3 ] && [ -n "$shot" ]; then
+            # Each move is one WM_MOUSEMOVE: wait until the band of the third has been drawn.
+            DRAG_MID="$((l)) $((t)) $((l + (r - l) * 3 / 4)) $((t + (b - t) * 3 / 4))"
+            poll 3 view_framed $DRAG_MID "$shot"
+        fi
+    done
+    xdotool mouseup 1
+}
+
+# view_framed L T R B [SHOT]: at 100 % and unscrolled, the view shows $WORK/ref.png with the
+# dotted frame of the client rectangle L,T,R,B (right, bottom exclusive) and nothing else.
+view_framed() {
+    local shot=${5:-$WORK/view.png} vx vy vw vh
+    read -r vx vy vw vh <<<"$(geometry_of view-client)"
+    screenshot "$shot" && px framed "$shot" "$vx" "$vy" "$WORK/ref.png" 0 0 "$vw" "$vh" "$1" "$2" "$3" "$4"
+}
+
+# hold_clipboard_text TEXT: an X client (xclip) owns the clipboard with TEXT until another
+# program takes the clipboard; its process id is $XCLIP_PID.
+hold_clipboard_text() {
+    printf '%s' "$1" >"$WORK/clip.txt"
+    xclip -selection clipboard -quiet -i <"$WORK/clip.txt" >/dev/null 2>&1 &
+    XCLIP_PID=$!
+    HELPER_PIDS+=("$XCLIP_PID")
+    poll 3 output_is "$1" xclip -selection clipboard -o
+}
+
+# clipboard_has_dib: the Windows clipboard holds CF_DIB.
+clipboard_has_dib() { drv clipboard | grep -qx '8 CF_DIB'; }
+
+# winpath UNIX-PATH: the same path as Zarp sees it (Z:\...).
+winpath() { winepath -w "$1" 2>/dev/null; }
+
+# bytes_of FILE: the file as hex, for exact comparisons.
+bytes_of() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
+
+# settings_bytes UNIX-FOLDER: what zp.x must hold when it remembers that folder: the header
+# line, then the Windows path in the ANSI code page (932), each line ended by CR LF.
+settings_bytes() {
+    printf '[ InitDir ] =\r\n%s\r\n' "$(winpath "$1")" | iconv -f UTF-8 -t CP932 >"$WORK/want.x" &&
+        bytes_of "$WORK/want.x"
+}
+
+# click_menu TEXT: a real click on the item of the menu bar or of an open menu that shows
+# exactly TEXT (as menu-rects prints it, e.g. 'ｷｬﾌﾟﾁｬｰ(&C)').
+click_menu() {
+    local line x y w h
+    line=$(drv menu-rects | grep -F -- " \"$1\" " | head -1)
+    [ -n "$line" ] || { fail "no menu item \"$1\" on the screen"; return 1; }
+    read -r x y w h <<<"$(awk '{print $(NF-3), $(NF-2), $(NF-1), $NF}' <<<"$line")"
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 }

@@ -9,6 +9,12 @@
 //   popup "<text>" <enabled|grayed>[ checked]
 //   item 0x<id> "<text>" <enabled|grayed>[ checked]
 //   separator
+//
+// When the driver has put 1 into the section's first DWORD, the probe reads the popup menus
+// that are open instead (a context menu, say), each headed by "menu <x> <y> <w> <h>" on the
+// screen, as they are: nothing is sent to the frame. With 2 it writes where the items of the
+// menu bar and of the open popup menus are on the screen, one line each:
+//   <bar|item|popup> "<text>" <x> <y> <w> <h>
 #include <windows.h>
 #include <cstdio>
 #include <string>
@@ -63,7 +69,7 @@ std::wstring StateWords(UINT state) {
     return s;
 }
 
-bool Dump(HWND frame, HMENU menu, int depth, std::wstring& out) {
+bool Dump(HWND frame, HMENU menu, int depth, std::wstring& out) {  // frame null: no updates
     const int n = GetMenuItemCount(menu);
     if (n < 0) return false;
     const std::wstring indent(2 * depth, L' ');
@@ -84,13 +90,71 @@ bool Dump(HWND frame, HMENU menu, int depth, std::wstring& out) {
         if (mii.hSubMenu) {
             out += indent + L"popup \"" + Escape(text) + L"\" " + StateWords(mii.fState) + L"\n";
             // What the frame does when the popup opens: the update handlers set each item.
-            Notify(frame, WM_INITMENUPOPUP, (WPARAM)mii.hSubMenu, MAKELPARAM(i, FALSE));
+            if (frame) Notify(frame, WM_INITMENUPOPUP, (WPARAM)mii.hSubMenu, MAKELPARAM(i, FALSE));
             if (!Dump(frame, mii.hSubMenu, depth + 1, out)) return false;
         } else {
             out += indent + L"item " + id + L" \"" + Escape(text) + L"\" " + StateWords(mii.fState) + L"\n";
         }
     }
     return true;
+}
+
+struct PopupSearch {
+    DWORD pid;
+    std::wstring* out;
+    bool ok;
+};
+
+BOOL CALLBACK DumpPopup(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<PopupSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = L"";
+    GetClassNameW(h, cls, 64);
+    if (pid != s->pid || wcscmp(cls, L"#32768") != 0 || !IsWindowVisible(h)) return TRUE;
+    RECT r;
+    GetWindowRect(h, &r);
+    DWORD_PTR menu = 0;
+    SendMessageTimeoutW(h, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &menu);
+    wchar_t head[96];
+    swprintf(head, 96, L"menu %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    *s->out += head;
+    if (!menu || !Dump(nullptr, (HMENU)menu, 1, *s->out)) s->ok = false;
+    return TRUE;
+}
+
+void ItemRects(HWND owner, HMENU menu, const wchar_t* top, std::wstring& out) {
+    const int n = GetMenuItemCount(menu);
+    for (int i = 0; i < n; ++i) {
+        wchar_t text[512] = L"";
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_STRING;
+        mii.dwTypeData = text;
+        mii.cch = 511;
+        RECT r{};
+        if (!GetMenuItemInfoW(menu, (UINT)i, TRUE, &mii) || (mii.fType & MFT_SEPARATOR) ||
+            !GetMenuItemRect(owner, menu, (UINT)i, &r))
+            continue;
+        wchar_t line[640];
+        swprintf(line, 640, L"%ls \"%ls\" %ld %ld %ld %ld\n", top ? top : mii.hSubMenu ? L"popup" : L"item",
+                 Escape(text).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top);
+        out += line;
+    }
+}
+
+BOOL CALLBACK PopupRects(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<PopupSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = L"";
+    GetClassNameW(h, cls, 64);
+    if (pid != s->pid || wcscmp(cls, L"#32768") != 0 || !IsWindowVisible(h)) return TRUE;
+    DWORD_PTR menu = 0;
+    SendMessageTimeoutW(h, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &menu);
+    if (menu) ItemRects(h, (HMENU)menu, nullptr, *s->out);
+    else s->ok = false;
+    return TRUE;
 }
 
 DWORD WINAPI Probe(void*) {
@@ -103,10 +167,24 @@ DWORD WINAPI Probe(void*) {
     if (map && done) {
         std::wstring text;
         int status = 1;
+        DWORD mode = 0;
+        if (const void* in = MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, 0)) {  // a write view reads too
+            memcpy(&mode, in, 4);
+            UnmapViewOfFile(in);
+        }
         FrameSearch s{pid, nullptr};
         EnumWindows(FindFrame, (LPARAM)&s);
         HMENU bar = s.frame ? GetMenu(s.frame) : nullptr;
-        if (bar) {
+        if (mode == 1) {
+            PopupSearch popups{pid, &text, true};
+            EnumWindows(DumpPopup, (LPARAM)&popups);
+            status = popups.ok ? 0 : 1;
+        } else if (mode == 2 && bar) {
+            ItemRects(s.frame, bar, L"bar", text);
+            PopupSearch popups{pid, &text, true};
+            EnumWindows(PopupRects, (LPARAM)&popups);
+            status = popups.ok ? 0 : 1;
+        } else if (bar) {
             Notify(s.frame, WM_INITMENU, (WPARAM)bar, 0);
             if (Dump(s.frame, bar, 0, text)) status = 0;
         } else {

@@ -8,6 +8,20 @@
   pattern OUT W H                  writes a W x H picture of random 8 x 8 colour blocks (fixed seed)
   digits SHOT x y w h              number of dark glyphs side by side inside the box (border and caret
                                    excluded)
+  picture FILE GRAB Z [x y]        FILE (a BMP, PNG...) equals GRAB at Z percent, cut at (x,y) of the
+                                   zoomed picture to FILE's size
+  framed SHOT sx sy REF rx ry w h l t r b
+                                   the w x h region at (sx,sy) of SHOT equals the one at (rx,ry) of REF,
+                                   except that the border of the rectangle l,t,r,b (region coordinates,
+                                   right and bottom exclusive) is dotted: on each side 40..60 % of its
+                                   pixels inverted, the others unchanged
+  near FILE GRAB Z x y              FILE equals GRAB enlarged to Z percent by repeating pixels, cut at
+                                   (x,y), where each pixel may come from a neighbour (rounding of the
+                                   block edges differs between scalers)
+  colours SHOT x y w h             the colours in the box, most frequent first (at most four)
+  info FILE                        how Pillow decodes FILE: format, mode, width x height
+  menu-rows SHOT x y w h           the text rows of a popup menu at x,y,w,h, top to bottom: "enabled"
+                                   when a row has black glyph pixels, "grayed" when its glyphs are only grey
 
 Each prints one line and exits 0 when the check holds, 1 when it does not.
 """
@@ -41,15 +55,21 @@ def same(a, ax, ay, b, bx, by, w, h):
     return 1
 
 
+def at_zoom(source, zoom):
+    """The picture as Zarp shows it at zoom percent."""
+    if zoom == 100:
+        return source
+    pw, ph = source.width * zoom // 100, source.height * zoom // 100
+    # The test pattern is made of uniform blocks on even coordinates, so every reasonable
+    # shrink (averaging or picking) gives exactly the block colours, and a whole-number
+    # enlargement repeats each pixel.
+    return source.resize((pw, ph), Image.BOX)
+
+
 def zoomed(shot, vx, vy, vw, vh, grab, zoom):
     screen, source = load(shot), load(grab)
-    pw, ph = source.width * zoom // 100, source.height * zoom // 100
-    if zoom == 100:
-        expected = source
-    else:
-        # The test pattern is made of uniform blocks on even coordinates, so every
-        # reasonable shrink (averaging or picking) gives exactly the block colours.
-        expected = source.resize((pw, ph), Image.BOX)
+    expected = at_zoom(source, zoom)
+    pw, ph = expected.size
     view = screen.crop((vx, vy, vx + vw, vy + vh))
     sw, sh = min(pw, vw), min(ph, vh)
     diff = ImageChops.difference(view.crop((0, 0, sw, sh)), expected.crop((0, 0, sw, sh)))
@@ -96,6 +116,106 @@ def digits(shot, x, y, w, h):
     return 0
 
 
+def picture(path, grab, zoom, x=0, y=0):
+    got = load(path)
+    whole = at_zoom(load(grab), zoom)
+    w, h = got.size
+    if x + w > whole.width or y + h > whole.height:
+        print(f"{w}x{h} at ({x},{y}) reaches beyond the {whole.width}x{whole.height} picture")
+        return 1
+    diff = ImageChops.difference(got, whole.crop((x, y, x + w, y + h)))
+    if diff.getbbox() is None:
+        print(f"{w}x{h} equal")
+        return 0
+    print(f"{w}x{h}: differ in {count_nonzero(diff)} pixels, box {diff.getbbox()}")
+    return 1
+
+
+def framed(shot, sx, sy, ref, rx, ry, w, h, l, t, r, b):
+    got = load(shot).crop((sx, sy, sx + w, sy + h))
+    want = load(ref).crop((rx, ry, rx + w, ry + h))
+    sides = {
+        "left": [(l, y) for y in range(t, b)],
+        "right": [(r - 1, y) for y in range(t, b)],
+        "top": [(x, t) for x in range(l, r)],
+        "bottom": [(x, b - 1) for x in range(l, r)],
+    }
+    border = {p for points in sides.values() for p in points}
+    # Away from the border the two must be equal: copy the border over, then compare.
+    masked = got.copy()
+    for p in border:
+        masked.putpixel(p, want.getpixel(p))
+    diff = ImageChops.difference(masked, want)
+    elsewhere = count_nonzero(diff) if diff.getbbox() else 0
+    ok = elsewhere == 0 and r - l >= 3 and b - t >= 3
+    report = []
+    for name, points in sides.items():
+        inverted = other = 0
+        for p in points:
+            g, e = got.getpixel(p), want.getpixel(p)
+            if g == tuple(255 - c for c in e):
+                inverted += 1
+            elif g != e:
+                other += 1
+        share = inverted / len(points) if points else 0
+        ok = ok and other == 0 and 0.4 <= share <= 0.6
+        report.append(f"{name} {inverted}/{len(points)}" + (f" ({other} other)" if other else ""))
+    print(f"inverted: {', '.join(report)}; {elsewhere} wrong pixels elsewhere")
+    return 0 if ok else 1
+
+
+def near(path, grab, zoom, x, y):
+    got = load(path)
+    source = load(grab)
+    expected = source.resize((source.width * zoom // 100, source.height * zoom // 100), Image.NEAREST)
+    w, h = got.size
+    matched = Image.new("L", (w, h), 0)
+    for dx in (-1, 0, 1):
+        for dy in (-1, 0, 1):
+            shifted = expected.crop((x + dx, y + dy, x + dx + w, y + dy + h))
+            same_here = ImageChops.difference(got, shifted).convert("L").point(lambda v: 255 if v == 0 else 0)
+            matched = ImageChops.lighter(matched, same_here)
+    unmatched = matched.histogram()[0]
+    exact = ImageChops.difference(got, expected.crop((x, y, x + w, y + h))).getbbox() is None
+    print(f"{w}x{h}: {unmatched} pixels unlike their place or its neighbours" + (", exactly equal" if exact else ""))
+    return 0 if unmatched == 0 else 1
+
+
+def colours(shot, x, y, w, h):
+    found = load(shot).crop((x, y, x + w, y + h)).getcolors(w * h)
+    found.sort(key=lambda c: -c[0])
+    print(" ".join("#%02x%02x%02x" % c[1] for c in found[:4]))
+    return 0
+
+
+def info(path):
+    img = Image.open(path)
+    img.load()
+    print(f"{img.format} {img.mode} {img.width}x{img.height}")
+    return 0
+
+
+def menu_rows(shot, x, y, w, h):
+    img = load(shot).crop((x, y, x + w, y + h))
+    states, run = [], []
+    # Glyph pixels: black for enabled text, the grey text colour for grayed text. The
+    # border (3 pixels) and the separator (one grey, one white line) are not glyph rows.
+    for cy in range(3, h - 3):
+        row = [img.getpixel((cx, cy)) for cx in range(3, w - 3)]
+        dark = sum(1 for p in row if max(p) < 64)
+        grey = sum(1 for p in row if max(p) - min(p) < 16 and 96 <= p[0] <= 176)
+        if dark or (grey and grey < (w - 6) // 2):
+            run.append(dark)
+        elif run:
+            states.append(run)
+            run = []
+    if run:
+        states.append(run)
+    words = ["enabled" if any(run) else "grayed" for run in states if len(run) >= 5]
+    print(" ".join(words))
+    return 0
+
+
 def pattern(out, w, h):
     rng = random.Random(20261209)
     small = Image.new("RGB", (w // 8, h // 8))
@@ -117,6 +237,18 @@ def main(argv):
         return pattern(args[0], int(args[1]), int(args[2]))
     if cmd == "digits":
         return digits(args[0], *map(int, args[1:5]))
+    if cmd == "picture":
+        return picture(args[0], args[1], *map(int, args[2:5]))
+    if cmd == "framed":
+        return framed(args[0], int(args[1]), int(args[2]), args[3], *map(int, args[4:12]))
+    if cmd == "near":
+        return near(args[0], args[1], *map(int, args[2:5]))
+    if cmd == "colours":
+        return colours(args[0], *map(int, args[1:5]))
+    if cmd == "info":
+        return info(args[0])
+    if cmd == "menu-rows":
+        return menu_rows(args[0], *map(int, args[1:5]))
     print(__doc__)
     return 2
 

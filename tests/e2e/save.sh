@@ -1,0 +1,228 @@
+#!/usr/bin/env bash
+# Save As through the platform's save dialog, filled in by the driver as a user would:
+# the default extension, the picture at the zoom shown and the marked range (decoded by
+# ImageMagick and by Pillow), the replace question, a read-only file refused with a
+# warning, cancelling, the remembered folder in "zp.x" (bytes and read-only mode) and
+# after a restart, the right-button context menu, and a start in another folder.
+# Usage: save.sh Zarp.exe zarp_driver.exe screenshot-folder
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+RUN=$WORK/run
+SHOTS=$WORK/保存先        # a Japanese folder name: zp.x holds it in code page 932
+OTHER=$WORK/other
+mkdir -p "$SHOTS" "$OTHER"
+L=37 T=29 R=258 B=190    # a range in view client coordinates, right and bottom exclusive
+W=$((R - L)) H=$((B - T))
+
+# dialog_text FOLDER: what file-dialog prints for a fresh save dialog in that folder.
+dialog_text() {
+    printf 'caption 名前を付けて保存\nowner frame\nfolder %s\ntype ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞ (*.bmp)\nname ' "$(winpath "$1")"
+}
+
+# open_save_as: 名前を付けて保存 from the file menu, by keys.
+open_save_as() { menu_keys f a; }
+
+# zarp_idle: Zarp has finished whatever the last input started: it opens and closes its
+# file menu only from its message loop.
+zarp_idle() {
+    focus_frame && xdotool key alt+f && poll 3 output_is "popups 1" drv popups &&
+        xdotool key Escape && poll 3 output_is "popups 0" drv popups
+}
+
+# listing FOLDER: names and sizes of the files in the folder.
+listing() { (cd "$1" && find . -type f -printf '%p %s\n' | sort); }
+
+question='question エラー: ファイルは既に存在します。\n上書きしますか?'
+
+section "a known picture under Zarp"
+show_reference_pattern || finish
+
+section "start in a fresh folder: zp.x remembers the start folder"
+start_zarp
+check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+poll 3 test -f "$RUN/zp.x"
+check "zp.x holds the start folder, in the exact bytes" "$(settings_bytes "$RUN")" "$(bytes_of "$RUN/zp.x")"
+check "zp.x is read-only" 444 "$(stat -c %a "$RUN/zp.x")"
+
+section "no context menu before a capture"
+read -r vx vy vw vh <<<"$(geometry_of view-client)"
+xdotool mousemove $((vx + 200)) $((vy + 150)) click 3
+# Later in this scenario a right-click opens its menu well within this time.
+if poll 0.5 output_is "popups 1" drv popups; then fail "a right-click opened a menu"; else pass "a right-click opens nothing"; fi
+
+section "the picture at 50 %, saved under a name without extension"
+capture_screen
+move_slider 50
+poll 3 view_matches 50
+check_true "the view shows the picture at 50 %" view_matches 50
+open_save_as
+check "the save dialog: its title, owner, the start folder, the one file type" "$(dialog_text "$RUN")" \
+    "$(drv file-dialog 10000 2>&1)"
+screenshot "$SCREENS/save-dialog.png"
+check "Save with the name shot" "$(printf 'typed shot\nclosed')" "$(drv save-as shot yes 2>&1)"
+poll 3 test -f "$RUN/shot.bmp"
+check "shot.bmp, a 960x540 BMP for ImageMagick" "BMP3 960 540" \
+    "$(identify -format '%m %w %h' "$RUN/shot.bmp" 2>&1)"
+convert "$RUN/shot.bmp" "$WORK/shot.png"
+check_true "ImageMagick's reading: the screen at 50 %" px picture "$WORK/shot.png" "$WORK/ref.png" 50
+check_true "Pillow's reading: the screen at 50 %" px picture "$RUN/shot.bmp" "$WORK/ref.png" 50
+check_true "the same as the view shows" px same "$WORK/view.png" "$vx" "$vy" "$WORK/shot.png" 0 0 \
+    $((vw < 960 ? vw : 960)) $((vh < 540 ? vh : 540))
+check "zp.x unchanged: the start folder again" "$(settings_bytes "$RUN")" "$(bytes_of "$RUN/zp.x")"
+
+section "a full path into another folder, a Japanese name"
+open_save_as
+check "the dialog opens in the start folder" "folder $(winpath "$RUN")" "$(drv file-dialog 10000 | grep '^folder')"
+check "Save" "closed" "$(drv save-as "$(winpath "$SHOTS")\\ｷｬﾌﾟﾁｬｰ1" yes 2>&1 | tail -1)"
+poll 3 test -f "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp"
+check_true "ｷｬﾌﾟﾁｬｰ1.bmp holds the screen at 50 %" px picture "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp" "$WORK/ref.png" 50
+check "zp.x now holds that folder, in code page 932" "$(settings_bytes "$SHOTS")" "$(bytes_of "$RUN/zp.x")"
+check "zp.x is read-only again" 444 "$(stat -c %a "$RUN/zp.x")"
+
+section "a marked range at 100 %, saved over the existing file"
+move_slider 100
+menu_keys s s
+poll 3 view_matches 100
+drag_in_view $L $T $R $B
+poll 3 view_framed $L $T $R $B
+check_true "the range is marked" view_framed $L $T $R $B
+old=$(bytes_of "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp")
+open_save_as
+check "the dialog opens in the folder of the last save" "folder $(winpath "$SHOTS")" \
+    "$(drv file-dialog 10000 | grep '^folder')"
+check "the existing name: the replace question; no keeps the dialog" \
+    "$(printf 'typed ｷｬﾌﾟﾁｬｰ1\n%s\nanswered no\ndialog stays\ncancelled' "$question")" \
+    "$(drv save-as ｷｬﾌﾟﾁｬｰ1 no 2>&1)"
+zarp_idle
+check "after no and cancel the file is as it was" "$old" "$(bytes_of "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp")"
+open_save_as
+check "yes replaces it" "$(printf 'typed ｷｬﾌﾟﾁｬｰ1\n%s\nanswered yes\nclosed' "$question")" \
+    "$(drv save-as ｷｬﾌﾟﾁｬｰ1 yes 2>&1)"
+zarp_idle
+check "ImageMagick: now ${W}x${H}" "BMP3 $W $H" "$(identify -format '%m %w %h' "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp" 2>&1)"
+convert "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp" "$WORK/range.png"
+check_true "ImageMagick's reading: the marked part of the screen" px picture "$WORK/range.png" "$WORK/ref.png" 100 $L $T
+check_true "Pillow's reading: the same" px picture "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp" "$WORK/ref.png" 100 $L $T
+check "no file besides it" "./ｷｬﾌﾟﾁｬｰ1.bmp $(stat -c %s "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp")" "$(listing "$SHOTS")"
+
+section "a read-only file is refused"
+printf 'read-only, keep me\n' >"$OTHER/ro.bmp"
+chmod 444 "$OTHER/ro.bmp"
+settings_before=$(bytes_of "$RUN/zp.x")
+open_save_as
+drv save-as "$(winpath "$OTHER")\\ro.bmp" yes >"$WORK/ro.out" 2>&1
+check "the dialog asks to replace it" "$question" "$(grep '^question' "$WORK/ro.out")"
+box=$(drv dialog 5000 2>&1)
+check "a warning box owned by the frame, captioned 警告" "$(printf 'caption 警告\nowner frame')" "$(head -2 <<<"$box")"
+check "its text names the file" 'control -1 Static "ro.bmp に書き込めません。読取専用か、または使用中です。"' \
+    "$(grep '^control -1 Static' <<<"$box")"
+check "its one button: OK" 'control 1 Button "OK"' "$(grep '^control [0-9]* Button' <<<"$box")"
+screenshot "$SCREENS/readonly-warning.png"
+click_dialog_button 1
+check_true "closed by a click on OK" drv wait-no-dialog 3000
+zarp_idle
+check "the file is untouched" "read-only, keep me" "$(cat "$OTHER/ro.bmp")"
+check "and still read-only" 444 "$(stat -c %a "$OTHER/ro.bmp")"
+check "nothing else in its folder" "./ro.bmp 19" "$(listing "$OTHER")"
+check "zp.x untouched" "$settings_before" "$(bytes_of "$RUN/zp.x")"
+open_save_as
+check "the next dialog opens where the last save went" "folder $(winpath "$SHOTS")" \
+    "$(drv file-dialog 10000 | grep '^folder')"
+
+section "cancelling changes nothing"
+before=$(listing "$SHOTS"; listing "$OTHER"; listing "$RUN")
+check "Cancel" "cancelled" "$(drv save-as ignored cancel 2>&1)"
+zarp_idle
+check "no file written or removed" "$before" "$(listing "$SHOTS"; listing "$OTHER"; listing "$RUN")"
+check "zp.x untouched" "$settings_before" "$(bytes_of "$RUN/zp.x")"
+check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
+zarp_ended
+
+section "a restart remembers the folder"
+start_zarp
+check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+check "zp.x still holds the last folder" "$settings_before" "$(bytes_of "$RUN/zp.x")"
+capture_screen
+poll 3 view_matches 100
+open_save_as
+check "the save dialog opens in the folder of the last save" "$(dialog_text "$SHOTS")" \
+    "$(drv file-dialog 10000 2>&1)"
+check "Cancel" "cancelled" "$(drv save-as ignored cancel 2>&1)"
+
+section "the context menu"
+# menu_at X Y: a right-click at the screen point; prints the probe's reading of the menu.
+menu_at() {
+    xdotool mousemove "$1" "$2" click 3
+    poll 3 output_is "popups 1" drv popups || { echo "no menu"; return 1; }
+    drv popup-menus
+}
+# menu_rows: the state of each text row of the open menu, as a screenshot shows it.
+menu_rows() {
+    local x y w h
+    read -r _ x y w h <<<"$(drv popup-menus | head -1)"
+    screenshot "${1:-$WORK/menu.png}" && px menu-rows "${1:-$WORK/menu.png}" "$x" "$y" "$w" "$h"
+}
+menu_items() {
+    printf 'menu %s %s \n  item 0xE122 "ｺﾋﾟｰ(&C)\\tCtrl+C" %s\n  separator\n  item 0xE104 "名前を付けて保存(&A)..." %s' \
+        "$@"
+}
+read -r vx vy vw vh <<<"$(geometry_of view-client)"
+hold_clipboard_text "zarp-e2e menu" || fail "xclip did not take the clipboard"
+menu_keys s s
+menu=$(menu_at $((vx + 300)) $((vy + 250)))
+check "range mode, no range: at the pointer, both items grayed" \
+    "$(menu_items $((vx + 300)) $((vy + 250)) grayed grayed)" "$(sed 's/ [0-9]* [0-9]*$/ /' <<<"$menu")"
+check "both rows look grayed" "grayed grayed" "$(menu_rows "$SCREENS/context-menu-grayed.png")"
+xdotool key c
+poll 3 output_is "popups 0" drv popups
+zarp_idle
+check "its grayed ｺﾋﾟｰ copies nothing" "zarp-e2e menu" "$(xclip -selection clipboard -o 2>&1)"
+
+drag_in_view $L $T $R $B
+poll 3 view_framed $L $T $R $B
+menu=$(menu_at $((vx + 150)) $((vy + 120)))
+check "with a range: at the pointer, both items enabled" \
+    "$(menu_items $((vx + 150)) $((vy + 120)) enabled enabled)" "$(sed 's/ [0-9]* [0-9]*$/ /' <<<"$menu")"
+check "both rows look enabled" "enabled enabled" "$(menu_rows "$SCREENS/context-menu.png")"
+xdotool key c
+poll 3 output_is "popups 0" drv popups
+poll 3 clipboard_has_dib
+check "its ｺﾋﾟｰ copies the range" "dib $W $H" \
+    "$(drv clipboard-dib "$(winpath "$WORK")\\menu-copy.bmp" | cut -d' ' -f1-3)"
+check_true "with its pixels" px picture "$WORK/menu-copy.bmp" "$WORK/ref.png" 100 $L $T
+check_true "the frame stays after the menu" view_framed $L $T $R $B
+
+menu_keys s s
+menu=$(menu_at $((vx + 500)) $((vy + 40)))
+check "range mode off: both items enabled" \
+    "$(menu_items $((vx + 500)) $((vy + 40)) enabled enabled)" "$(sed 's/ [0-9]* [0-9]*$/ /' <<<"$menu")"
+xdotool key a
+check "its 名前を付けて保存 opens the save dialog" "caption 名前を付けて保存" "$(drv file-dialog 10000 2>&1 | head -1)"
+check "Cancel" "cancelled" "$(drv save-as ignored cancel 2>&1)"
+check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
+zarp_ended
+
+section "started from another folder"
+ELSEWHERE=$WORK/elsewhere
+mkdir -p "$ELSEWHERE"
+ZARP_START_DIR=$ELSEWHERE start_zarp
+check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+poll 3 test -f "$ELSEWHERE/zp.x"
+check "a new zp.x there holds that folder" "$(settings_bytes "$ELSEWHERE")" "$(bytes_of "$ELSEWHERE/zp.x")"
+check "read-only" 444 "$(stat -c %a "$ELSEWHERE/zp.x")"
+check "the first folder's zp.x is untouched" "$settings_before" "$(bytes_of "$RUN/zp.x")"
+capture_screen
+poll 3 view_matches 100
+read -r vx vy vw vh <<<"$(geometry_of view-client)"
+menu_at $((vx + 100)) $((vy + 100)) >/dev/null
+xdotool key a
+check "Save As from the context menu opens the dialog in that folder" "folder $(winpath "$ELSEWHERE")" \
+    "$(drv file-dialog 10000 | grep '^folder')"
+check "Save" "closed" "$(drv save-as whole yes 2>&1 | tail -1)"
+poll 3 test -f "$ELSEWHERE/whole.bmp"
+check_true "whole.bmp holds the whole screen" px picture "$ELSEWHERE/whole.bmp" "$WORK/ref.png" 100
+check "zp.x there still holds that folder" "$(settings_bytes "$ELSEWHERE")" "$(bytes_of "$ELSEWHERE/zp.x")"
+check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
+zarp_ended
+
+finish
