@@ -237,11 +237,20 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
 
 int CWinApp::Run() {
     MSG msg;
+    bool sawOtherThanTimers = true;
+    DWORD lastIdle = 0;
     for (;;) {
-        // Each time the queue runs dry the idle pass updates the tool bar.
-        for (LONG n = 0; !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && OnIdle(n); ++n) {
+        // Each time the queue runs dry the idle pass updates the tool bar: at once after
+        // input or any other message, and at most every 100 ms while only timers tick
+        // (a fast poll timer would otherwise keep it busy for nothing).
+        if (sawOtherThanTimers || ::GetTickCount() - lastIdle >= 100) {
+            for (LONG n = 0; !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && OnIdle(n); ++n) {
+            }
+            sawOtherThanTimers = false;
+            lastIdle = ::GetTickCount();
         }
         if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) return ExitInstance();
+        if (msg.message != WM_TIMER) sawOtherThanTimers = true;
         if (!PreTranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
