@@ -1,5 +1,11 @@
 #include "cmdtarget.h"
 
+namespace {
+thread_local UINT t_currentCommand = 0;
+}
+
+UINT afx::CurrentCommandId() { return t_currentCommand; }
+
 const afx::MsgMap* CCmdTarget::GetThisMessageMap() {
     static const afx::MsgEntry entries[] = {{afx::EntryKind::Message, 0, 0, nullptr}};
     static const afx::MsgMap map = {nullptr, entries};
@@ -16,7 +22,10 @@ bool CCmdTarget::OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) {
             if (e->kind != want || e->id != nID) continue;
             if (nCode == CN_PROBE) return true;
             afx::MsgArgs args{0, 0, 0, pCmdUI};
+            const UINT outer = t_currentCommand;
+            if (nCode == CN_COMMAND) t_currentCommand = nID;
             e->thunk(this, args);
+            t_currentCommand = outer;
             return true;
         }
     }

@@ -28,6 +28,12 @@ public:
     bool DoUpdate(CCmdTarget* pTarget, bool bDisableIfNoHandler);
 };
 
+namespace afx {
+// The id of the command whose handler is running (0 outside a handler), for handlers
+// that serve several commands.
+UINT CurrentCommandId();
+}  // namespace afx
+
 class CCmdTarget : public CObject {
 public:
     static const afx::MsgMap* GetThisMessageMap();

@@ -51,7 +51,7 @@ BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {
 
 void CView::OnFilePrint() {
     CPrintInfo info;
-    info.m_bDirect = LOWORD(GetCurrentMessage()->wParam) == ID_FILE_PRINT_DIRECT;
+    info.m_bDirect = afx::CurrentCommandId() == ID_FILE_PRINT_DIRECT;
     if (!OnPreparePrinting(&info)) return;
     CBorrowedDC dc(info.m_pd.hDC);
     DOCINFOW di{sizeof di};

@@ -87,12 +87,9 @@ protected:
     friend class CDialog;
     friend class CDialogBar;
 
-public:
-    struct CurrentMsg { UINT msg; WPARAM wParam; LPARAM lParam; };
-    // The message this window is handling now.
-    const CurrentMsg* GetCurrentMessage() const { return &m_current; }
-
 private:
+    // The message this window is handling now, for Default().
+    struct CurrentMsg { UINT msg; WPARAM wParam; LPARAM lParam; };
     CurrentMsg m_current{};
 };
 

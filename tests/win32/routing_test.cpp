@@ -47,7 +47,10 @@ class RouteFrame : public CFrameWnd {
 public:
     void OnA() { ++g_ran[5]; }
     void OnB() { ++g_ran[6]; }
-    void OnC() { ++g_ran[3]; }
+    void OnC() {
+        ++g_ran[3];
+        g_ran[7] = (int)afx::CurrentCommandId();
+    }
 };
 IMPLEMENT_DYNCREATE(RouteFrame)
 BEGIN_MESSAGE_MAP(RouteFrame, CFrameWnd)
@@ -87,6 +90,8 @@ TEST_F(RouteFixture, ViewThenDocumentThenFrameThenApplication) {
     EXPECT_EQ(g_ran[2], 1);
     EXPECT_EQ(g_ran[6], 0);
     EXPECT_EQ(g_ran[3], 1);
+    EXPECT_EQ(g_ran[7], 0x9003);  // a handler can tell which command it runs for
+    EXPECT_EQ(afx::CurrentCommandId(), 0u);
     // The application's own handlers are reached last.
     EXPECT_TRUE(frame->OnCmdMsg(ID_APP_ABOUT, CN_PROBE, nullptr));
     EXPECT_FALSE(frame->OnCmdMsg(0x9999, CN_PROBE, nullptr));
