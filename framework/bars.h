@@ -10,9 +10,8 @@ class CControlBar : public CWnd {
 public:
     DWORD GetBarStyle() const { return m_dwStyle; }
     virtual void SetBarStyle(DWORD dwStyle) { m_dwStyle = dwStyle; }
-    // Records the sides the bar may stand on; the frame keeps it on its own side.
-    void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
-    DWORD GetDockStyle() const { return m_dwDockStyle; }
+    // The frame keeps a bar on the side its style names; it cannot be dragged away.
+    void EnableDocking(DWORD) {}
     // Size the bar needs: its thickness across the side it stands on.
     virtual CSize CalcFixedLayout() const = 0;
     // Updates the bar's controls from the command routing of pTarget.
@@ -20,7 +19,6 @@ public:
 
 protected:
     DWORD m_dwStyle = 0;
-    DWORD m_dwDockStyle = 0;
 };
 
 class CToolBar : public CControlBar {

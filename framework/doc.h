@@ -25,7 +25,6 @@ public:
     void SetPathName(const wchar_t* path);
     // True when the document may be closed; a modified document would ask first.
     virtual BOOL SaveModified();
-    CView* m_pView = nullptr;  // the one view of a single-document application
 
 private:
     CString m_strPathName;

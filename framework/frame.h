@@ -24,17 +24,16 @@ public:
     void RecalcLayout();
     void UpdateFrameTitle();
 
-    void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
-    // Bars stay on the side their style names; docking only confirms that side.
+    // Bars stay on the side their style names: there is no docking to enable, and
+    // docking a bar only lays the frame out again.
+    void EnableDocking(DWORD) {}
     void DockControlBar(CControlBar*) { RecalcLayout(); }
     void AddControlBar(CControlBar* pBar) { m_bars.push_back(pBar); }
-    const std::vector<CControlBar*>& ControlBars() const { return m_bars; }
 
     // Idle pass: bring every bar's buttons up to date.
     void OnIdleUpdateCmdUI();
     virtual BOOL PreTranslateMessage(MSG* pMsg);
     bool OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) override;
-    HACCEL GetAccelTable() const { return m_hAccel; }
     HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
 
     int OnCreate(LPCREATESTRUCT lpcs);
@@ -59,7 +58,6 @@ private:
     HACCEL m_hAccel = nullptr;
     CString m_strTitle;
     bool m_bAddToTitle = false;
-    DWORD m_dwDockStyle = 0;
     UINT m_nIDResource = 0;
     wchar_t m_tipBuffer[256] = {};
 };

@@ -19,7 +19,6 @@ BOOL CView::PreCreateWindow(CREATESTRUCT& cs) {
 
 bool CView::Create(CWnd* pParent, UINT nID, CCreateContext* pContext) {
     m_pDocument = pContext ? pContext->m_pCurrentDoc : nullptr;
-    if (m_pDocument) m_pDocument->m_pView = this;
     CREATESTRUCT cs{};
     cs.style = WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL;
     cs.dwExStyle = WS_EX_CLIENTEDGE;
@@ -140,6 +139,17 @@ void CScrollView::ScrollToPosition(POINT pt) {
 
 void CScrollView::OnSize(UINT, int, int) { UpdateBars(); }
 
+void CScrollView::ScrollBarTo(int bar, int pos) {
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE};
+    ::GetScrollInfo(m_hWnd, bar, &si);
+    const int maxPos = si.nMax - (int)si.nPage + 1;
+    if (pos > maxPos) pos = maxPos;
+    if (pos < 0) pos = 0;
+    CPoint target = GetScrollPosition();
+    (bar == SB_HORZ ? target.x : target.y) = pos;
+    ScrollToPosition(target);
+}
+
 void CScrollView::OnScroll(int bar, UINT code) {
     SCROLLINFO si{sizeof si, SIF_ALL};
     ::GetScrollInfo(m_hWnd, bar, &si);
@@ -157,12 +167,7 @@ void CScrollView::OnScroll(int bar, UINT code) {
     case SB_BOTTOM: pos = si.nMax; break;
     default: return;
     }
-    int maxPos = si.nMax - (int)si.nPage + 1;
-    if (pos > maxPos) pos = maxPos;
-    if (pos < 0) pos = 0;
-    CPoint target = GetScrollPosition();
-    (bar == SB_HORZ ? target.x : target.y) = pos;
-    ScrollToPosition(target);
+    ScrollBarTo(bar, pos);
 }
 
 void CScrollView::OnHScroll(UINT code, UINT, HWND) { OnScroll(SB_HORZ, code); }
@@ -170,21 +175,12 @@ void CScrollView::OnHScroll(UINT code, UINT, HWND) { OnScroll(SB_HORZ, code); }
 BOOL CScrollView::OnMouseWheel(UINT flags, short delta, CPoint) {
     UINT lines = 3;
     ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    const bool sideways = (flags & MK_SHIFT) != 0;
-    int step = sideways ? m_lineDev.cx : m_lineDev.cy;
-    if (step < 1) step = 1;
+    const int bar = (flags & MK_SHIFT) ? SB_HORZ : SB_VERT;
     // A notch scrolls at least a few dozen pixels, whatever the picture's size.
-    int pixels = (int)lines * std::max(step, 16) * -delta / WHEEL_DELTA;
-    CPoint pos = GetScrollPosition();
-    (sideways ? pos.x : pos.y) += pixels;
-    SCROLLINFO si{sizeof si, SIF_ALL};
-    const int bar = sideways ? SB_HORZ : SB_VERT;
-    ::GetScrollInfo(m_hWnd, bar, &si);
-    LONG& v = sideways ? pos.x : pos.y;
-    const int maxPos = si.nMax - (int)si.nPage + 1;
-    if (v > maxPos) v = maxPos;
-    if (v < 0) v = 0;
-    ScrollToPosition(pos);
+    const int step = std::max<int>(bar == SB_HORZ ? m_lineDev.cx : m_lineDev.cy, 16);
+    const CPoint pos = GetScrollPosition();
+    ScrollBarTo(bar, (bar == SB_HORZ ? pos.x : pos.y) + (int)lines * step * -delta / WHEEL_DELTA);
     return TRUE;
 }
+
 void CScrollView::OnVScroll(UINT code, UINT, HWND) { OnScroll(SB_VERT, code); }

@@ -59,6 +59,8 @@ public:
 protected:
     void UpdateBars();
     void OnScroll(int bar, UINT code);
+    // Scrolls one bar to pos, kept within the scrollable range.
+    void ScrollBarTo(int bar, int pos);
     int m_nMapMode = MM_TEXT;
     CSize m_totalDev, m_pageDev, m_lineDev;
     bool m_bPageDefault = true, m_bLineDefault = true;

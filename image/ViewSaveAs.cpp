@@ -44,7 +44,7 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
     }
     CDibUtil util;
     util.SplitPath(path);
-    m_strWork = zarp::FolderOf({util.m_strDir.str(), util.m_strName.str(), util.m_strExt.str()});
+    m_strWork = zarp::FolderOfDir(util.m_strDir.str());
     WriteSettings();
 
     bool ok = ExtractRange();

@@ -96,7 +96,6 @@ bool CZarpView::WriteSettings() {
         }
     } catch (CFileException&) {
         // The folder stays remembered for this run; nothing else depends on the file.
-        m_bSettingsReadOnly = true;
         return false;
     }
     return true;

@@ -30,8 +30,7 @@ PathParts SplitPath(const std::wstring& path) {
     return out;
 }
 
-std::wstring FolderOf(const PathParts& parts) {
-    const std::wstring& d = parts.dir;
+std::wstring FolderOfDir(const std::wstring& d) {
     if (!d.empty() && (d.back() == L'\\' || d.back() == L'/')) return d.substr(0, d.size() - 1);
     return d;
 }

@@ -14,6 +14,7 @@ PathParts SplitPath(const std::wstring& path);
 
 // The folder to remember for a saved file: dir without its final separator
 // ("C:\a\b\" gives "C:\a\b", "C:\" gives "C:", "" gives "").
-std::wstring FolderOf(const PathParts& parts);
+std::wstring FolderOfDir(const std::wstring& dir);
+inline std::wstring FolderOf(const PathParts& parts) { return FolderOfDir(parts.dir); }
 
 }  // namespace zarp

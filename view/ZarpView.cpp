@@ -60,7 +60,7 @@ END_MESSAGE_MAP()
 CZarpView::CZarpView()
     : m_bDrag(0), m_bRange(0), m_nZoom(100), m_nZoomShown(100), m_nImageCx(0), m_nImageCy(0), m_nZoomCx(0),
       m_nZoomCy(0), m_nRangeMode(0), m_pMainWnd(nullptr), m_nWaitMs(1000), m_nStartMs(0), m_nNowMs(0),
-      m_nCaptureMode(0), m_bPending(0), m_bSettingsReadOnly(false) {}
+      m_nCaptureMode(0), m_bPending(0) {}
 
 CZarpView::~CZarpView() = default;
 

@@ -98,8 +98,6 @@ public:
     // The fixed range in picture coordinates, as it was marked: the output follows
     // the frame the user sees even if the view scrolls afterwards.
     CRect m_rcPicture;
-    // The settings file could not be written: the folder is remembered for this run.
-    bool m_bSettingsReadOnly;
 
 private:
     // Copies the clean zoomed copy onto the displayed one, draws pFrame (picture
