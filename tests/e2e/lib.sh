@@ -148,10 +148,23 @@ zarp_ended() {
 }
 
 # Gives the frame the X keyboard focus (there is no window manager) and waits until
-# Wine reports it in the foreground.
+# Wine reports it in the foreground. The focus is asked for again on every try: just
+# after a dialog closes, Wine may still be settling its own activation and take the
+# first request back. On failure, prints what Wine last reported.
 focus_frame() {
-    xdotool windowfocus "$(drv xwindow)" 2>/dev/null
-    poll 3 output_has "foreground frame" drv focus
+    local xwin deadline out
+    xwin=$(drv xwindow) || return 1
+    deadline=$(($(date +%s%N) + 8000000000))
+    while :; do
+        xdotool windowfocus "$xwin" 2>/dev/null
+        out=$(drv focus 2>&1)
+        grep -qxF "foreground frame" <<<"$out" && return 0
+        if [ "$(date +%s%N)" -gt "$deadline" ]; then
+            echo "      focus: $(tr '\n' ' ' <<<"$out")"
+            return 1
+        fi
+        sleep 0.1
+    done
 }
 
 # zoombar_value: the slider position and the percent box text, e.g. "150 150".
