@@ -27,25 +27,25 @@ check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
 section "3秒 chosen from the capture menu with keys"
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key alt+c
-poll 3 output_is "popups 1" drv popups || fail "alt+c opened no menu"
+poll 6 output_is "popups 1" drv popups || fail "alt+c opened no menu"
 xdotool key Down Down Right
-poll 3 output_is "popups 2" drv popups || fail "the wait submenu did not open"
+poll 6 output_is "popups 2" drv popups || fail "the wait submenu did not open"
 xdotool key Down Down Return
-poll 3 output_is "popups 0" drv popups || fail "Return did not close the menus"
+poll 6 output_is "popups 0" drv popups || fail "Return did not close the menus"
 check "the menu checks 3秒 and nothing else" '    item 0x800B "3秒" enabled checked' \
     "$(drv menus 2>&1 | grep checked)"
-poll 3 output_is "0x800B enabled checked" checked_buttons
+poll 6 output_is "0x800B enabled checked" checked_buttons
 check "the tool bar presses 3秒 and nothing else" "0x800B enabled checked" "$(checked_buttons)"
 
 section "ｽｸﾘｰﾝ: hidden for the wait"
 wine "$DRIVER" watch-hide 15000 >"$WORK/watch.txt" 2>&1 </dev/null &
 WATCH_PID=$!
 HELPER_PIDS+=("$WATCH_PID")
-poll 3 grep -qx watching "$WORK/watch.txt" || fail "the watcher did not start"
+poll 6 grep -qx watching "$WORK/watch.txt" || fail "the watcher did not start"
 xdotool key alt+c
-poll 3 output_is "popups 1" drv popups || fail "alt+c opened no menu"
+poll 6 output_is "popups 1" drv popups || fail "alt+c opened no menu"
 xdotool key s
-if poll 3 grep -qx hidden "$WORK/watch.txt"; then
+if poll 6 grep -qx hidden "$WORK/watch.txt"; then
     pass "the frame hides"
 else
     fail "the frame did not hide"
@@ -54,7 +54,7 @@ fi
 # at the end of the wait, not at its start.
 display -geometry +0+0 -borderwidth 0 -title "$PATTERN_TITLE" "$WORK/pattern.png" >/dev/null 2>&1 </dev/null &
 HELPER_PIDS+=($!)
-poll 3 pattern_on_screen || fail "the test picture did not appear"
+poll 6 pattern_on_screen || fail "the test picture did not appear"
 screenshot "$WORK/hidden.png"
 check "still hidden after the reference grab" "visible 0" "$(drv frame 2>&1 | grep '^visible')"
 check_true "the reference grab shows the test picture where the frame was" \
@@ -68,7 +68,7 @@ if [ -n "$shown" ] && [ "$shown" -lt 4500 ]; then pass "back within 1.5 s after 
 else fail "back after ${shown:-never} ms"; fi
 
 section "the captured picture at 100 %"
-poll 3 view_shows 100 "$WORK/shot.png"
+poll 6 view_shows 100 "$WORK/shot.png"
 check_true "the view shows the screen pixel for pixel from its top-left corner" view_shows 100 "$WORK/shot.png"
 cp "$WORK/shot.png" "$SCREENS/captured-100.png"
 check "zoom still 100" "100 100" "$(zoombar_value)"
@@ -77,19 +77,19 @@ check_file "menus: save, copy and range now enabled, 3秒 checked" "$EXPECTED/me
 
 section "text typed into the percent box does not zoom"
 click_at_centre $(geometry_of edit)
-poll 2 output_has "focus Edit 1009" drv focus || fail "the percent box did not take the focus"
+poll 6 output_has "focus Edit 1009" drv focus || fail "the percent box did not take the focus"
 xdotool key ctrl+a
 xdotool type --delay 20 50
-poll 2 output_is "100 50" zoombar_value
+poll 6 output_is "100 50" zoombar_value
 sleep 0.35   # three of the frame's 100 ms updates: give a wrong reaction the time to show
 check "slider and box keep their values" "100 50" "$(zoombar_value)"
 check_true "the view still shows the picture at 100 %" view_shows 100 "$WORK/shot.png"
 
 section "zoom 50 with the slider"
 move_slider 50
-poll 2 output_is "50 50" zoombar_value
+poll 6 output_is "50 50" zoombar_value
 check "slider and box at 50" "50 50" "$(zoombar_value)"
-poll 3 view_shows 50 "$WORK/shot.png"
+poll 6 view_shows 50 "$WORK/shot.png"
 check_true "the view shows the picture at half size, grey beyond it" view_shows 50 "$WORK/shot.png"
 cp "$WORK/shot.png" "$SCREENS/captured-50.png"
 

@@ -205,14 +205,14 @@ key_slider_to() {
     key=Down                    # the vertical slider grows downwards
     if [ "$n" -lt 0 ]; then n=$((-n)); key=Up; fi
     [ "$n" -gt 0 ] && xdotool key --delay 5 $(printf "$key %.0s" $(seq "$n"))
-    poll 3 output_has "slider $want range 10 200" drv zoombar
+    poll 6 output_has "slider $want range 10 200" drv zoombar
 }
 
 # move_slider POS: a real move with the mouse, finished with arrow keys to hit POS exactly;
 # the pointer then leaves the frame so that no tool tip covers what a screenshot checks.
 move_slider() {
     drag_slider "$1"
-    poll 2 output_has "focus msctls_trackbar32 1008" drv focus
+    poll 6 output_has "focus msctls_trackbar32 1008" drv focus
     key_slider_to "$1"
     park_pointer
 }
@@ -268,15 +268,15 @@ menu_keys() {
     shift
     focus_frame || { fail "the frame did not get the keyboard focus"; return 1; }
     xdotool key "alt+$letter"
-    poll 3 output_is "popups 1" drv popups || { fail "alt+$letter opened no menu"; return 1; }
+    poll 6 output_is "popups 1" drv popups || { fail "alt+$letter opened no menu"; return 1; }
     xdotool key "$@"
-    poll 3 output_is "popups 0" drv popups || { fail "the menu did not close after $*"; return 1; }
+    poll 6 output_is "popups 0" drv popups || { fail "the menu did not close after $*"; return 1; }
 }
 
 # capture_screen: ｽｸﾘｰﾝ from the capture menu; waits for the frame to hide and come back.
 capture_screen() {
     menu_keys c s || return 1
-    poll 3 output_has "visible 0" drv frame || { fail "the frame did not hide"; return 1; }
+    poll 6 output_has "visible 0" drv frame || { fail "the frame did not hide"; return 1; }
     poll 20 output_has "visible 1" drv frame || { fail "the frame did not come back"; return 1; }
 }
 
@@ -291,7 +291,7 @@ drag_in_view() {
         if [ "$step" = 3 ] && [ -n "$shot" ]; then
             # Each move is one WM_MOUSEMOVE: wait until the band of the third has been drawn.
             DRAG_MID="$((l)) $((t)) $((l + (r - l) * 3 / 4)) $((t + (b - t) * 3 / 4))"
-            poll 3 view_framed $DRAG_MID "$shot"
+            poll 6 view_framed $DRAG_MID "$shot"
         fi
     done
     xdotool mouseup 1
@@ -312,7 +312,7 @@ hold_clipboard_text() {
     xclip -selection clipboard -quiet -i <"$WORK/clip.txt" >/dev/null 2>&1 &
     XCLIP_PID=$!
     HELPER_PIDS+=("$XCLIP_PID")
-    poll 3 output_is "$1" xclip -selection clipboard -o
+    poll 6 output_is "$1" xclip -selection clipboard -o
 }
 
 # clipboard_has_dib: the Windows clipboard holds CF_DIB.

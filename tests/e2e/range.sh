@@ -26,9 +26,9 @@ focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key ctrl+c
 # Keys are handled in order: once Alt+C has opened its menu, Ctrl+C is behind us.
 xdotool key alt+c
-poll 3 output_is "popups 1" drv popups || fail "alt+c opened no menu"
+poll 6 output_is "popups 1" drv popups || fail "alt+c opened no menu"
 xdotool key Escape
-poll 3 output_is "popups 0" drv popups
+poll 6 output_is "popups 0" drv popups
 check "the text is still on the clipboard" "$TEXT" "$(xclip -selection clipboard -o 2>&1)"
 check_true "its X owner still holds it" kill -0 "$XCLIP_PID"
 check "no CF_DIB" "" "$(drv clipboard | grep -x '8 CF_DIB')"
@@ -36,7 +36,7 @@ check "no CF_DIB" "" "$(drv clipboard | grep -x '8 CF_DIB')"
 section "capture with the 1秒 wait"
 check "1秒 is the wait" '    item 0x8009 "1秒" enabled checked' "$(drv menus 2>&1 | grep checked)"
 capture_screen
-poll 3 view_matches 100
+poll 6 view_matches 100
 check_true "the view shows the screen at 100 %" view_matches 100
 
 section "range mode on with keys"
@@ -51,7 +51,7 @@ read -r ml mt mr mb <<<"$DRAG_MID"
 check_true "mid-drag: the dotted band from the start to the pointer, nothing else changed" \
     px framed "$SCREENS/range-dragging.png" $(geometry_of view-client | cut -d' ' -f1,2) "$WORK/ref.png" 0 0 \
     $(geometry_of view-client | cut -d' ' -f3,4) "$ml" "$mt" "$mr" "$mb"
-poll 3 view_framed $L $T $R $B
+poll 6 view_framed $L $T $R $B
 check_true "after the button-up the dotted frame stays where the drag ended" view_framed $L $T $R $B \
     "$SCREENS/range-marked.png"
 check "ｺﾋﾟｰ is enabled" '  item 0xE122 "ｺﾋﾟｰ(&C)\tCtrl+C" enabled' "$(drv menus 2>&1 | grep 0xE122)"
@@ -68,7 +68,7 @@ poll 5 cover_shown
 check_true "another window lies over the range" cover_shown
 kill "$COVER_PID"
 wait "$COVER_PID" 2>/dev/null
-poll 3 view_framed $L $T $R $B
+poll 6 view_framed $L $T $R $B
 check_true "uncovered: picture and frame as before" view_framed $L $T $R $B
 # Wine keeps a covered window's pixels, so uncovering repaints nothing. Scrolling does:
 # paged to the right end (the range leaves the view) and later back, the view draws it anew.
@@ -76,15 +76,15 @@ read -r sw sh <<<"$(identify -format '%w %h' "$WORK/ref.png")"
 at_right_end() { screenshot "$WORK/view.png" && px same "$WORK/view.png" "$vx" "$vy" "$WORK/ref.png" $((sw - vw)) 0 "$vw" "$vh"; }
 for _ in 1 2 3 4; do xdotool mousemove $((vx + vw - 30)) $((vy + vh + 8)) click 1; done
 park_pointer
-poll 3 at_right_end
+poll 6 at_right_end
 check_true "paged with the scroll bar to the picture's right end ($((sw - vw)) pixels)" at_right_end
 
 section "Ctrl+C, while the range is scrolled out of sight, copies the marked part"
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key ctrl+c
-poll 3 clipboard_has_dib
+poll 6 clipboard_has_dib
 check "CF_DIB on the clipboard" "8 CF_DIB" "$(drv clipboard | grep -x '8 CF_DIB')"
-check_true "the X owner lost the clipboard" poll 3 eval '! kill -0 "$XCLIP_PID"'
+check_true "the X owner lost the clipboard" poll 6 eval '! kill -0 "$XCLIP_PID"'
 check "another program reads a ${W}x${H} DIB" "dib $W $H" \
     "$(drv clipboard-dib "$(winpath "$WORK")\\copy.bmp" | cut -d' ' -f1-3)"
 check_true "its pixels are the marked part of the screen" px picture "$WORK/copy.bmp" "$WORK/ref.png" 100 $L $T
@@ -99,20 +99,20 @@ check_true "with the same pixels" px picture "$WORK/x.bmp" "$WORK/ref.png" 100 $
 section "paged back"
 for _ in 1 2 3 4; do xdotool mousemove $((vx + 30)) $((vy + vh + 8)) click 1; done
 park_pointer
-poll 3 view_framed $L $T $R $B
+poll 6 view_framed $L $T $R $B
 check_true "the picture drawn anew, with the frame" view_framed $L $T $R $B
 
 section "range mode off: Ctrl+Insert copies the whole picture at the zoom shown"
 menu_keys s s
-poll 3 view_matches 100
+poll 6 view_matches 100
 check_true "the frame is gone" view_matches 100
 move_slider 50
-poll 3 view_matches 50
+poll 6 view_matches 50
 check_true "the view shows the picture at 50 %" view_matches 50
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key ctrl+Insert
 copied_size() { drv clipboard-dib "$(winpath "$WORK")\\whole.bmp" | cut -d' ' -f1-3; }
-poll 3 output_is "dib $((sw / 2)) $((sh / 2))" copied_size
+poll 6 output_is "dib $((sw / 2)) $((sh / 2))" copied_size
 check "a $((sw / 2))x$((sh / 2)) DIB" "dib $((sw / 2)) $((sh / 2))" "$(copied_size)"
 check_true "equal to the screen at 50 %" px picture "$WORK/whole.bmp" "$WORK/ref.png" 50
 

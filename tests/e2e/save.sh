@@ -25,8 +25,8 @@ open_save_as() { menu_keys f a; }
 # zarp_idle: Zarp has finished whatever the last input started: it opens and closes its
 # file menu only from its message loop.
 zarp_idle() {
-    focus_frame && xdotool key alt+f && poll 3 output_is "popups 1" drv popups &&
-        xdotool key Escape && poll 3 output_is "popups 0" drv popups
+    focus_frame && xdotool key alt+f && poll 6 output_is "popups 1" drv popups &&
+        xdotool key Escape && poll 6 output_is "popups 0" drv popups
 }
 
 # listing FOLDER: names and sizes of the files in the folder.
@@ -40,7 +40,7 @@ show_reference_pattern || finish
 section "start in a fresh folder: zp.x remembers the start folder"
 start_zarp
 check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
-poll 3 test -f "$RUN/zp.x"
+poll 6 test -f "$RUN/zp.x"
 check "zp.x holds the start folder, in the exact bytes" "$(settings_bytes "$RUN")" "$(bytes_of "$RUN/zp.x")"
 check "zp.x is read-only" 444 "$(stat -c %a "$RUN/zp.x")"
 
@@ -53,14 +53,14 @@ if poll 0.5 output_is "popups 1" drv popups; then fail "a right-click opened a m
 section "the picture at 50 %, saved under a name without extension"
 capture_screen
 move_slider 50
-poll 3 view_matches 50
+poll 6 view_matches 50
 check_true "the view shows the picture at 50 %" view_matches 50
 open_save_as
 check "the save dialog: its title, owner, the start folder, the one file type" "$(dialog_text "$RUN")" \
     "$(drv file-dialog 10000 2>&1)"
 screenshot "$SCREENS/save-dialog.png"
 check "Save with the name shot" "$(printf 'typed shot\nclosed')" "$(drv save-as shot yes 2>&1)"
-poll 3 test -f "$RUN/shot.bmp"
+poll 6 test -f "$RUN/shot.bmp"
 check "shot.bmp, a 960x540 BMP for ImageMagick" "BMP3 960 540" \
     "$(identify -format '%m %w %h' "$RUN/shot.bmp" 2>&1)"
 convert "$RUN/shot.bmp" "$WORK/shot.png"
@@ -74,7 +74,7 @@ section "a full path into another folder, a Japanese name"
 open_save_as
 check "the dialog opens in the start folder" "folder $(winpath "$RUN")" "$(drv file-dialog 10000 | grep '^folder')"
 check "Save" "closed" "$(drv save-as "$(winpath "$SHOTS")\\ｷｬﾌﾟﾁｬｰ1" yes 2>&1 | tail -1)"
-poll 3 test -f "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp"
+poll 6 test -f "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp"
 check_true "ｷｬﾌﾟﾁｬｰ1.bmp holds the screen at 50 %" px picture "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp" "$WORK/ref.png" 50
 check "zp.x now holds that folder, in code page 932" "$(settings_bytes "$SHOTS")" "$(bytes_of "$RUN/zp.x")"
 check "zp.x is read-only again" 444 "$(stat -c %a "$RUN/zp.x")"
@@ -82,9 +82,9 @@ check "zp.x is read-only again" 444 "$(stat -c %a "$RUN/zp.x")"
 section "a marked range at 100 %, saved over the existing file"
 move_slider 100
 menu_keys s s
-poll 3 view_matches 100
+poll 6 view_matches 100
 drag_in_view $L $T $R $B
-poll 3 view_framed $L $T $R $B
+poll 6 view_framed $L $T $R $B
 check_true "the range is marked" view_framed $L $T $R $B
 old=$(bytes_of "$SHOTS/ｷｬﾌﾟﾁｬｰ1.bmp")
 open_save_as
@@ -143,7 +143,7 @@ start_zarp
 check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
 check "zp.x still holds the last folder" "$settings_before" "$(bytes_of "$RUN/zp.x")"
 capture_screen
-poll 3 view_matches 100
+poll 6 view_matches 100
 open_save_as
 check "the save dialog opens in the folder of the last save" "$(dialog_text "$SHOTS")" \
     "$(drv file-dialog 10000 2>&1)"
@@ -153,7 +153,7 @@ section "the context menu"
 # menu_at X Y: a right-click at the screen point; prints the probe's reading of the menu.
 menu_at() {
     xdotool mousemove "$1" "$2" click 3
-    poll 3 output_is "popups 1" drv popups || { echo "no menu"; return 1; }
+    poll 6 output_is "popups 1" drv popups || { echo "no menu"; return 1; }
     drv popup-menus
 }
 # menu_rows: the state of each text row of the open menu, as a screenshot shows it.
@@ -174,19 +174,19 @@ check "range mode, no range: at the pointer, both items grayed" \
     "$(menu_items $((vx + 300)) $((vy + 250)) grayed grayed)" "$(sed 's/ [0-9]* [0-9]*$/ /' <<<"$menu")"
 check "both rows look grayed" "grayed grayed" "$(menu_rows "$SCREENS/context-menu-grayed.png")"
 xdotool key c
-poll 3 output_is "popups 0" drv popups
+poll 6 output_is "popups 0" drv popups
 zarp_idle
 check "its grayed ｺﾋﾟｰ copies nothing" "zarp-e2e menu" "$(xclip -selection clipboard -o 2>&1)"
 
 drag_in_view $L $T $R $B
-poll 3 view_framed $L $T $R $B
+poll 6 view_framed $L $T $R $B
 menu=$(menu_at $((vx + 150)) $((vy + 120)))
 check "with a range: at the pointer, both items enabled" \
     "$(menu_items $((vx + 150)) $((vy + 120)) enabled enabled)" "$(sed 's/ [0-9]* [0-9]*$/ /' <<<"$menu")"
 check "both rows look enabled" "enabled enabled" "$(menu_rows "$SCREENS/context-menu.png")"
 xdotool key c
-poll 3 output_is "popups 0" drv popups
-poll 3 clipboard_has_dib
+poll 6 output_is "popups 0" drv popups
+poll 6 clipboard_has_dib
 check "its ｺﾋﾟｰ copies the range" "dib $W $H" \
     "$(drv clipboard-dib "$(winpath "$WORK")\\menu-copy.bmp" | cut -d' ' -f1-3)"
 check_true "with its pixels" px picture "$WORK/menu-copy.bmp" "$WORK/ref.png" 100 $L $T
@@ -207,19 +207,19 @@ ELSEWHERE=$WORK/elsewhere
 mkdir -p "$ELSEWHERE"
 ZARP_START_DIR=$ELSEWHERE start_zarp
 check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
-poll 3 test -f "$ELSEWHERE/zp.x"
+poll 6 test -f "$ELSEWHERE/zp.x"
 check "a new zp.x there holds that folder" "$(settings_bytes "$ELSEWHERE")" "$(bytes_of "$ELSEWHERE/zp.x")"
 check "read-only" 444 "$(stat -c %a "$ELSEWHERE/zp.x")"
 check "the first folder's zp.x is untouched" "$settings_before" "$(bytes_of "$RUN/zp.x")"
 capture_screen
-poll 3 view_matches 100
+poll 6 view_matches 100
 read -r vx vy vw vh <<<"$(geometry_of view-client)"
 menu_at $((vx + 100)) $((vy + 100)) >/dev/null
 xdotool key a
 check "Save As from the context menu opens the dialog in that folder" "folder $(winpath "$ELSEWHERE")" \
     "$(drv file-dialog 10000 | grep '^folder')"
 check "Save" "closed" "$(drv save-as whole yes 2>&1 | tail -1)"
-poll 3 test -f "$ELSEWHERE/whole.bmp"
+poll 6 test -f "$ELSEWHERE/whole.bmp"
 check_true "whole.bmp holds the whole screen" px picture "$ELSEWHERE/whole.bmp" "$WORK/ref.png" 100
 check "zp.x there still holds that folder" "$(settings_bytes "$ELSEWHERE")" "$(bytes_of "$ELSEWHERE/zp.x")"
 check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"

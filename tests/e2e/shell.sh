@@ -25,15 +25,15 @@ settle_file "21 buttons and separators in order; 1秒 pressed; save, copy, range
 section "zoom bar"
 settle_file "docked at the right edge, slider 10..200 at 100, box shows 100" 3 \
     "$EXPECTED/zoombar.txt" drv zoombar
-poll 1 output_is 3 box_digits   # the repaint may trail the text
+poll 6 output_is 3 box_digits   # the repaint may trail the text
 check "the percent box shows all three digits of 100" 3 "$(box_digits)"
 
 section "capture menu with its wait submenu"
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key alt+c
-poll 3 output_is "popups 1" drv popups || fail "alt+c opened no menu"
+poll 6 output_is "popups 1" drv popups || fail "alt+c opened no menu"
 xdotool key Down Down Right
-if poll 3 output_is "popups 2" drv popups; then
+if poll 6 output_is "popups 2" drv popups; then
     read -r fx fy fw fh <<<"$(geometry_of frame)"
     import -window root -crop "${fw}x${fh}+${fx}+${fy}" +repage "$SCREENS/capture-menu.png"
     pass "menu and submenu open; screenshot capture-menu.png"
@@ -41,53 +41,53 @@ else
     fail "the wait submenu did not open"
 fi
 xdotool key Escape Escape
-poll 3 output_is "popups 0" drv popups || fail "Escape did not close the menus"
+poll 6 output_is "popups 0" drv popups || fail "Escape did not close the menus"
 
 section "zoom slider"
 drag_slider 150
-poll 2 output_has "focus msctls_trackbar32 1008" drv focus
+poll 6 output_has "focus msctls_trackbar32 1008" drv focus
 dragged=$(zoombar_value | cut -d' ' -f1)
 if [ "${dragged:-0}" -ge 145 ] && [ "$dragged" -le 155 ]; then pass "a mouse drag of the thumb moves the slider (to $dragged)"
 else fail "a drag of the thumb towards 150 left the slider at ${dragged:-?}"; fi
 key_slider_to 150
 park_pointer
-poll 2 output_is "150 150" zoombar_value
+poll 6 output_is "150 150" zoombar_value
 check "slider at 150 by mouse and arrow keys; the box follows" "150 150" "$(zoombar_value)"
-poll 1 output_is 3 box_digits
+poll 6 output_is 3 box_digits
 check "the percent box shows all three digits of 150" 3 "$(box_digits)"
 
 click_at_centre $(geometry_of edit)
-poll 2 output_has "focus Edit 1009" drv focus || fail "the percent box did not take the focus"
+poll 6 output_has "focus Edit 1009" drv focus || fail "the percent box did not take the focus"
 xdotool key ctrl+a
 xdotool type --delay 20 77
-poll 2 output_is "150 77" zoombar_value
+poll 6 output_is "150 77" zoombar_value
 sleep 0.35   # three of the frame's 100 ms updates: give a wrong reaction the time to show
 check "typed text changes neither the slider nor the box" "150 77" "$(zoombar_value)"
 
 click_at_centre $(geometry_of thumb)
-poll 2 output_has "focus msctls_trackbar32 1008" drv focus || fail "the slider did not take the focus"
+poll 6 output_has "focus msctls_trackbar32 1008" drv focus || fail "the slider did not take the focus"
 xdotool key Down
-poll 2 output_is "151 151" zoombar_value
+poll 6 output_is "151 151" zoombar_value
 check "the next slider move replaces the typed text" "151 151" "$(zoombar_value)"
 
 xdotool key Home
-poll 2 output_is "10 10" zoombar_value
+poll 6 output_is "10 10" zoombar_value
 check "Home: the slider's low end" "10 10" "$(zoombar_value)"
 # Up at the low end must do nothing: after Up then Down a clamped slider stands at 11.
 xdotool key Up Down
-poll 2 output_is "11 11" zoombar_value
+poll 6 output_is "11 11" zoombar_value
 check "the slider stops at 10" "11 11" "$(zoombar_value)"
 xdotool key End
-poll 2 output_is "200 200" zoombar_value
+poll 6 output_is "200 200" zoombar_value
 check "End: the slider's high end" "200 200" "$(zoombar_value)"
 xdotool key Down Up
-poll 2 output_is "199 199" zoombar_value
+poll 6 output_is "199 199" zoombar_value
 check "the slider stops at 200" "199 199" "$(zoombar_value)"
 drag_slider 0
-poll 2 output_is "10 10" zoombar_value
+poll 6 output_is "10 10" zoombar_value
 check "dragged past the top: 10" "10 10" "$(zoombar_value)"
 drag_slider 999
-poll 2 output_is "200 200" zoombar_value
+poll 6 output_is "200 200" zoombar_value
 check "dragged past the bottom: 200" "200 200" "$(zoombar_value)"
 
 section "About box"
@@ -109,7 +109,7 @@ check "the frame is enabled again" "enabled 1" "$(drv frame | grep '^enabled')"
 
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key alt+h
-poll 3 output_is "popups 1" drv popups || fail "alt+h opened no menu"
+poll 6 output_is "popups 1" drv popups || fail "alt+h opened no menu"
 xdotool key a
 check "opened from the help menu by keys" "caption Zarp のﾊﾞｰｼﾞｮﾝ情報" "$(drv dialog 5000 2>&1 | head -1)"
 xdotool key Escape
@@ -129,7 +129,7 @@ settle_file "the same tool bar" 3 "$EXPECTED/toolbar.txt" drv toolbar
 settle_file "the same zoom bar" 3 "$EXPECTED/zoombar.txt" drv zoombar
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key alt+f
-poll 3 output_is "popups 1" drv popups || fail "alt+f opened no menu"
+poll 6 output_is "popups 1" drv popups || fail "alt+f opened no menu"
 xdotool key x
 check "ｱﾌﾟﾘｹｰｼｮﾝの終了 ends it, no question box" "ended" "$(drv wait-exit 5000 2>&1)"
 zarp_ended

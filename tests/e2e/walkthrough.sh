@@ -18,11 +18,11 @@ choose() {
     for item in "$@"; do
         click_menu "$item" || return 1
         if [ "$n" -lt $# ]; then
-            poll 3 output_is "popups $n" drv popups || { fail "\"$item\" opened no menu"; return 1; }
+            poll 6 output_is "popups $n" drv popups || { fail "\"$item\" opened no menu"; return 1; }
         fi
         n=$((n + 1))
     done
-    poll 3 output_is "popups 0" drv popups || { fail "the menus stayed open after \"$item\""; return 1; }
+    poll 6 output_is "popups 0" drv popups || { fail "the menus stayed open after \"$item\""; return 1; }
     park_pointer
 }
 
@@ -31,7 +31,7 @@ watch_capture() {
     wine "$DRIVER" watch-hide 20000 >"$WORK/watch.txt" 2>&1 </dev/null &
     WATCH_PID=$!
     HELPER_PIDS+=("$WATCH_PID")
-    poll 3 grep -qx watching "$WORK/watch.txt" || fail "the watcher did not start"
+    poll 6 grep -qx watching "$WORK/watch.txt" || fail "the watcher did not start"
 }
 # shown_after_3s: once the watcher has ended: the frame was hidden for the 3-second wait
 # and came back within 1.5 s after.
@@ -48,9 +48,9 @@ show_reference_pattern || finish
 start_zarp
 check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
 focus_frame || fail "the frame did not get the keyboard focus"
-poll 3 output_is "100 100" zoombar_value
+poll 6 output_is "100 100" zoombar_value
 box_shows_100() { screenshot "$SCREENS/empty-view.png" && [ "$(px digits "$SCREENS/empty-view.png" $(geometry_of edit))" = 3 ]; }
-poll 2 box_shows_100 || fail "the percent box does not show 100"
+poll 6 box_shows_100 || fail "the percent box does not show 100"
 check "the empty view is plain grey" "#808080" "$(px colours "$SCREENS/empty-view.png" $(geometry_of view-client))"
 
 section "3秒 from the capture menu, with the mouse"
@@ -62,23 +62,23 @@ watch_capture
 choose 'ｷｬﾌﾟﾁｬｰ(&C)' 'ｽｸﾘｰﾝ(&S)'
 wait "$WATCH_PID"
 check_true "the frame hides for the wait and then comes back" shown_after_3s
-poll 3 view_matches 100
+poll 6 view_matches 100
 check_true "the view shows the screen at 100 %" view_matches 100
 
 section "the zoom slider, with the mouse"
 drag_slider 999
 park_pointer
-poll 3 output_is "200 200" zoombar_value
+poll 6 output_is "200 200" zoombar_value
 check "dragged to the bottom: 200" "200 200" "$(zoombar_value)"
-poll 3 view_matches 200 "$SCREENS/walk-200.png"
+poll 6 view_matches 200 "$SCREENS/walk-200.png"
 check_true "the view shows each pixel as a 2x2 block" view_matches 200 "$SCREENS/walk-200.png"
 move_slider 50
-poll 3 view_matches 50 "$SCREENS/walk-50.png"
+poll 6 view_matches 50 "$SCREENS/walk-50.png"
 check_true "at 50 % the whole screen fits, grey beyond" view_matches 50 "$SCREENS/walk-50.png"
 drag_slider 150
 park_pointer
 box_follows() { read -r s e <<<"$(zoombar_value)"; [ "$s" = "$e" ]; }
-poll 2 box_follows
+poll 6 box_follows
 read -r ZOOM box <<<"$(zoombar_value)"
 if [ "${ZOOM:-0}" -ge 145 ] && [ "$ZOOM" -le 155 ]; then pass "dragged to about 150: $ZOOM"
 else fail "a drag towards 150 gave ${ZOOM:-?}"; fi
@@ -89,7 +89,7 @@ view_near() {
     screenshot "$WORK/view.png" && convert "$WORK/view.png" -crop "${vw}x${vh}+${vx}+${vy}" +repage "$WORK/view-crop.png" &&
         px near "$WORK/view-crop.png" "$WORK/ref.png" "$ZOOM" 0 0
 }
-poll 3 view_near
+poll 6 view_near
 check_true "the view shows the screen enlarged to $ZOOM %" view_near
 
 section "range mode on from the menu; a range dragged"
@@ -100,7 +100,7 @@ park_pointer
 read -r vx vy vw vh <<<"$(geometry_of view-client)"
 copy_state() { drv menus | grep -F 'item 0xE122' | awk '{print $NF}'; }
 # Copy is enabled once the button-up has been handled: every move before it is drawn.
-poll 3 output_is enabled copy_state
+poll 6 output_is enabled copy_state
 check "the range enables ｺﾋﾟｰ" enabled "$(copy_state)"
 screenshot "$SCREENS/walk-range.png"
 
@@ -109,7 +109,7 @@ choose 'ﾌｧｲﾙ(&F)' '名前を付けて保存(&A)...'
 check "the save dialog, in the start folder" "folder $(winpath "$RUN")" "$(drv file-dialog 10000 | grep '^folder')"
 screenshot "$SCREENS/walk-save-dialog.png"
 check "Save as walk" "$(printf 'typed walk\nclosed')" "$(drv save-as walk yes 2>&1)"
-poll 3 test -f "$RUN/walk.bmp"
+poll 6 test -f "$RUN/walk.bmp"
 check "ImageMagick reads a ${W}x${H} BMP" "BMP3 $W $H" "$(identify -format '%m %w %h' "$RUN/walk.bmp" 2>&1)"
 convert "$RUN/walk.bmp" "$WORK/walk.png"
 check "Pillow too" "BMP RGB ${W}x${H}" "$(px info "$RUN/walk.bmp")"
@@ -124,7 +124,7 @@ section "Ctrl+C"
 hold_clipboard_text "zarp-e2e walk" || fail "xclip did not take the clipboard"
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key ctrl+c
-poll 3 clipboard_has_dib
+poll 6 clipboard_has_dib
 check "a ${W}x${H} DIB on the clipboard" "dib $W $H" \
     "$(drv clipboard-dib "$(winpath "$WORK")\\walk-copy.bmp" | cut -d' ' -f1-3)"
 check_true "the same pixels as the saved file" px same "$WORK/walk-copy.bmp" 0 0 "$WORK/walk.png" 0 0 $W $H
@@ -146,13 +146,13 @@ read -r _ wx wy ww wh < <(grep '^window' "$WORK/target.out")
 read -r _ cx cy cw ch < <(grep '^client' "$WORK/target.out")
 watch_capture
 choose 'ｷｬﾌﾟﾁｬｰ(&C)' 'ｱｸﾃｨﾌﾟｳｨﾝﾄﾞｳ(&A)'
-poll 3 grep -qx hidden "$WORK/watch.txt" || fail "the frame did not hide"
+poll 6 grep -qx hidden "$WORK/watch.txt" || fail "the frame did not hide"
 before=$(drv foreground)
 echo "      in front once Zarp hid: $before"
 check "before the click another window is in front" "" "$(grep -F target.bmp <<<"$before")"
 xdotool mousemove $((cx + cw / 2)) $((cy + ch / 2)) click 1
 park_pointer
-poll 2 output_is 'foreground ZarpE2EPicture "zarp-e2e target.bmp"' drv foreground
+poll 6 output_is 'foreground ZarpE2EPicture "zarp-e2e target.bmp"' drv foreground
 check "the clicked window is in front" 'foreground ZarpE2EPicture "zarp-e2e target.bmp"' "$(drv foreground)"
 screenshot "$WORK/active-ref.png"
 check "the grab of it was taken while Zarp was hidden" "visible 0" "$(drv frame | grep '^visible')"
@@ -162,13 +162,13 @@ convert "$WORK/active-ref.png" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$WORK/ac
 view_shows_window() {
     screenshot "$WORK/view.png" && px zoomed "$WORK/view.png" $(geometry_of view-client) "$WORK/active-window.png" 100
 }
-poll 3 view_shows_window
+poll 6 view_shows_window
 check_true "the view shows the window, grey beyond it" view_shows_window
 screenshot "$SCREENS/walk-active.png"
 choose 'ﾌｧｲﾙ(&F)' '名前を付けて保存(&A)...'
 check "Save as active, in the folder of the last save" "$(printf 'typed active\nclosed')" \
     "$(drv save-as active yes 2>&1)"
-poll 3 test -f "$RUN/active.bmp"
+poll 6 test -f "$RUN/active.bmp"
 check "the saved picture has the window's outer size" "BMP3 $ww $wh" \
     "$(identify -format '%m %w %h' "$RUN/active.bmp" 2>&1)"
 check_true "the saved picture is the window's outer rectangle, caption and frame included" \
@@ -178,7 +178,7 @@ check_true "its client area shows the window's picture" \
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key ctrl+c
 copied() { drv clipboard-dib "$(winpath "$WORK")\\active-copy.bmp" | cut -d' ' -f1-3; }
-poll 3 output_is "dib $ww $wh" copied
+poll 6 output_is "dib $ww $wh" copied
 check "Ctrl+C: a ${ww}x${wh} DIB" "dib $ww $wh" "$(copied)"
 check_true "equal to the saved file" px same "$WORK/active-copy.bmp" 0 0 "$RUN/active.bmp" 0 0 "$ww" "$wh"
 drv close-picture
