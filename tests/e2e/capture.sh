@@ -76,10 +76,7 @@ settle_file "tool bar: save, copy and range now enabled, 3秒 pressed" 3 "$EXPEC
 check_file "menus: save, copy and range now enabled, 3秒 checked" "$EXPECTED/menus-captured.txt" "$(drv menus 2>&1)"
 
 section "text typed into the percent box does not zoom"
-click_at_centre $(geometry_of edit)
-poll 6 output_has "focus Edit 1009" drv focus || fail "the percent box did not take the focus"
-xdotool key ctrl+a
-xdotool type --delay 20 50
+type_in_percent_box 50
 poll 6 output_is "100 50" zoombar_value
 sleep 0.35   # three of the frame's 100 ms updates: give a wrong reaction the time to show
 check "slider and box keep their values" "100 50" "$(zoombar_value)"

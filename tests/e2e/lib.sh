@@ -167,6 +167,14 @@ focus_frame() {
     done
 }
 
+# type_in_percent_box TEXT: clicks the percent box, selects its text and types TEXT over it.
+type_in_percent_box() {
+    click_at_centre $(geometry_of edit)
+    poll 6 output_has "focus Edit 1009" drv focus || fail "the percent box did not take the focus"
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+}
+
 # zoombar_value: the slider position and the percent box text, e.g. "150 150".
 zoombar_value() {
     drv zoombar | awk '/^slider /{s=$2} /^edit/{e=substr($0, 6)} END{print s, e}'
