@@ -81,13 +81,6 @@ HWND FindFileDialog(DWORD pid) {
     return nullptr;
 }
 
-HWND WaitFileDialog(DWORD pid, int timeout) {
-    for (double t0 = NowMs();; Sleep(20)) {
-        if (HWND d = FindFileDialog(pid)) return d;
-        if (NowMs() - t0 > timeout) return nullptr;
-    }
-}
-
 HWND FileNameEdit(HWND dlg) {
     if (HWND combo = GetDlgItem(dlg, kFileNameCombo)) {
         HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
@@ -122,12 +115,9 @@ bool WaitGone(HWND h, int timeout) {
 int CmdFileDialog(int timeout) {
     DWORD pid = ZarpPid();
     if (!pid) return 1;
-    HWND dlg = WaitFileDialog(pid, timeout);
+    HWND dlg = WaitFor(FindFileDialog, pid, timeout);
     if (!dlg) return Fail(L"no save dialog");
-    HWND frame = FrameOf(pid);
-    HWND owner = GetWindow(dlg, GW_OWNER);
-    Out(L"caption " + TextOf(dlg));
-    Out(std::wstring(L"owner ") + (!owner ? L"none" : owner == frame ? L"frame" : L"other"));
+    OutCaptionAndOwner(dlg, pid);
     // CDM_GETFOLDERPATH writes into the caller's memory: give it memory inside Zarp.
     const int chars = 4096;
     RemoteBuffer buf(pid, chars * sizeof(wchar_t));
@@ -148,7 +138,7 @@ int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout) {
     if (answer != L"yes" && answer != L"no" && answer != L"cancel") return Fail(L"answer yes, no or cancel");
     DWORD pid = ZarpPid();
     if (!pid) return 1;
-    HWND dlg = WaitFileDialog(pid, timeout);
+    HWND dlg = WaitFor(FindFileDialog, pid, timeout);
     if (!dlg) return Fail(L"no save dialog");
     if (answer == L"cancel") {
         ClickButton(dlg, IDCANCEL);

@@ -155,6 +155,22 @@ inline HWND FrameOf(DWORD pid) {
     return frames.empty() ? nullptr : frames[0];
 }
 
+// Asks find(pid) for a window every 20 ms until it gives one or TIMEOUT ms have passed.
+template <class Find>
+HWND WaitFor(Find find, DWORD pid, int timeout) {
+    for (double t0 = NowMs();; Sleep(20)) {
+        if (HWND h = find(pid)) return h;
+        if (NowMs() - t0 > timeout) return nullptr;
+    }
+}
+
+// Prints a dialog's caption and whether Zarp's frame owns it ("owner none|frame|other").
+inline void OutCaptionAndOwner(HWND dlg, DWORD pid) {
+    HWND owner = GetWindow(dlg, GW_OWNER);
+    Out(L"caption " + TextOf(dlg));
+    Out(std::wstring(L"owner ") + (!owner ? L"none" : owner == FrameOf(pid) ? L"frame" : L"other"));
+}
+
 struct Target {
     DWORD pid = 0;
     HWND frame = nullptr;

@@ -271,13 +271,6 @@ HWND FindDialog(DWORD pid) {
     return dialogs.empty() ? nullptr : dialogs[0];
 }
 
-HWND WaitDialog(DWORD pid, int timeout) {
-    for (double t0 = NowMs();; Sleep(20)) {
-        if (HWND d = FindDialog(pid)) return d;
-        if (NowMs() - t0 > timeout) return nullptr;
-    }
-}
-
 BOOL CALLBACK CollectChild(HWND h, LPARAM lp) {
     reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
     return TRUE;
@@ -286,12 +279,10 @@ BOOL CALLBACK CollectChild(HWND h, LPARAM lp) {
 int CmdDialog(int timeout) {
     DWORD pid = ZarpPid();
     if (!pid) return 1;
-    HWND d = WaitDialog(pid, timeout);
+    HWND d = WaitFor(FindDialog, pid, timeout);
     if (!d) return Fail(L"no dialog");
+    OutCaptionAndOwner(d, pid);
     HWND frame = FrameOf(pid);
-    HWND owner = GetWindow(d, GW_OWNER);
-    Out(L"caption " + TextOf(d));
-    Out(std::wstring(L"owner ") + (!owner ? L"none" : owner == frame ? L"frame" : L"other"));
     if (frame) Out(Fmt(L"frame-enabled %d", IsWindowEnabled(frame) ? 1 : 0));
     std::vector<HWND> children;
     EnumChildWindows(d, CollectChild, (LPARAM)&children);
@@ -304,11 +295,15 @@ int CmdDialog(int timeout) {
     return 0;
 }
 
-int CmdDialogPoint(UINT id) {
+// Control ID of the dialog Zarp shows now, or null.
+HWND DialogControl(UINT id) {
     DWORD pid = ZarpPid();
-    if (!pid) return 1;
-    HWND d = FindDialog(pid);
-    HWND c = d ? GetDlgItem(d, (int)id) : nullptr;
+    HWND d = pid ? FindDialog(pid) : nullptr;
+    return d ? GetDlgItem(d, (int)id) : nullptr;
+}
+
+int CmdDialogPoint(UINT id) {
+    HWND c = DialogControl(id);
     if (!c) return Fail(L"no such dialog control");
     RECT r;
     GetWindowRect(c, &r);
@@ -317,10 +312,7 @@ int CmdDialogPoint(UINT id) {
 }
 
 int CmdClickDialog(UINT id) {
-    DWORD pid = ZarpPid();
-    if (!pid) return 1;
-    HWND d = FindDialog(pid);
-    HWND c = d ? GetDlgItem(d, (int)id) : nullptr;
+    HWND c = DialogControl(id);
     if (!c) return Fail(L"no such dialog button");
     return PostMessageW(c, BM_CLICK, 0, 0) ? 0 : Fail(L"PostMessage failed");
 }

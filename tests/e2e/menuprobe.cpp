@@ -42,6 +42,22 @@ std::wstring Escape(const std::wstring& s) {
     return r;
 }
 
+// Whether h is a window of class CLS in process PID.
+bool IsWindowOf(HWND h, DWORD pid, const wchar_t* cls) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    wchar_t name[64] = L"";
+    GetClassNameW(h, name, 64);
+    return owner == pid && wcscmp(name, cls) == 0;
+}
+
+// The menu a popup-menu window shows, or null.
+HMENU MenuOfPopup(HWND h) {
+    DWORD_PTR menu = 0;
+    SendMessageTimeoutW(h, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &menu);
+    return (HMENU)menu;
+}
+
 struct FrameSearch {
     DWORD pid;
     HWND frame;
@@ -49,11 +65,7 @@ struct FrameSearch {
 
 BOOL CALLBACK FindFrame(HWND h, LPARAM lp) {
     auto* s = reinterpret_cast<FrameSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    wchar_t cls[64] = L"";
-    GetClassNameW(h, cls, 64);
-    if (pid != s->pid || wcscmp(cls, L"ZfwFrame") != 0) return TRUE;
+    if (!IsWindowOf(h, s->pid, L"ZfwFrame")) return TRUE;
     s->frame = h;
     return FALSE;
 }
@@ -107,19 +119,14 @@ struct PopupSearch {
 
 BOOL CALLBACK DumpPopup(HWND h, LPARAM lp) {
     auto* s = reinterpret_cast<PopupSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    wchar_t cls[64] = L"";
-    GetClassNameW(h, cls, 64);
-    if (pid != s->pid || wcscmp(cls, L"#32768") != 0 || !IsWindowVisible(h)) return TRUE;
+    if (!IsWindowOf(h, s->pid, L"#32768") || !IsWindowVisible(h)) return TRUE;
     RECT r;
     GetWindowRect(h, &r);
-    DWORD_PTR menu = 0;
-    SendMessageTimeoutW(h, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &menu);
+    HMENU menu = MenuOfPopup(h);
     wchar_t head[96];
     swprintf(head, 96, L"menu %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     *s->out += head;
-    if (!menu || !Dump(nullptr, (HMENU)menu, 1, *s->out)) s->ok = false;
+    if (!menu || !Dump(nullptr, menu, 1, *s->out)) s->ok = false;
     return TRUE;
 }
 
@@ -145,14 +152,8 @@ void ItemRects(HWND owner, HMENU menu, const wchar_t* top, std::wstring& out) {
 
 BOOL CALLBACK PopupRects(HWND h, LPARAM lp) {
     auto* s = reinterpret_cast<PopupSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    wchar_t cls[64] = L"";
-    GetClassNameW(h, cls, 64);
-    if (pid != s->pid || wcscmp(cls, L"#32768") != 0 || !IsWindowVisible(h)) return TRUE;
-    DWORD_PTR menu = 0;
-    SendMessageTimeoutW(h, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &menu);
-    if (menu) ItemRects(h, (HMENU)menu, nullptr, *s->out);
+    if (!IsWindowOf(h, s->pid, L"#32768") || !IsWindowVisible(h)) return TRUE;
+    if (HMENU menu = MenuOfPopup(h)) ItemRects(h, menu, nullptr, *s->out);
     else s->ok = false;
     return TRUE;
 }
