@@ -149,6 +149,20 @@ public:
     explicit CBorrowedDC(HDC h) { AttachHdc(h, Origin::Borrowed, nullptr); }
 };
 
+// A memory device context compatible with another one that holds one bitmap for as
+// long as it lives; the bitmap is taken out again before the context is deleted.
+class CBitmapDC : public CDC {
+public:
+    CBitmapDC(CDC* pCompatible, CBitmap& bitmap) : m_sel(Created(*this, pCompatible), bitmap) {}
+
+private:
+    static CDC& Created(CDC& dc, CDC* pCompatible) {
+        dc.CreateCompatibleDC(pCompatible);
+        return dc;
+    }
+    CSelection m_sel;
+};
+
 // Device context of a window's client area for the scope.
 class CClientDC : public CDC {
 public:

@@ -8,11 +8,7 @@ bool CZarpView::ExtractRange() {
     m_bmpWork.DeleteObject();
     if (rc.IsRectEmpty() || m_bmpZoom.IsNull()) return false;
     if (!m_bmpWork.CreateCompatibleBitmap(&m_dcScreen, rc.Width(), rc.Height())) return false;
-    CDC srcDC, dstDC;
-    srcDC.CreateCompatibleDC(&m_dcScreen);
-    dstDC.CreateCompatibleDC(&m_dcScreen);
-    auto selSrc = srcDC.Select(m_bmpZoom);
-    auto selDst = dstDC.Select(m_bmpWork);
+    CBitmapDC srcDC(&m_dcScreen, m_bmpZoom), dstDC(&m_dcScreen, m_bmpWork);
     return dstDC.BitBlt(0, 0, rc.Width(), rc.Height(), &srcDC, rc.left, rc.top, SRCCOPY) != FALSE;
 }
 

@@ -61,11 +61,9 @@ void CZarpView::GrabImage() {
     m_nImageCx = source.Width();
     m_nImageCy = source.Height();
     {
-        CDC memDC;
-        memDC.CreateCompatibleDC(&m_dcScreen);
         m_bmpCapture.DeleteObject();
         m_bmpCapture.CreateCompatibleBitmap(&m_dcScreen, m_nImageCx, m_nImageCy);
-        auto sel = memDC.Select(m_bmpCapture);
+        CBitmapDC memDC(&m_dcScreen, m_bmpCapture);
         if (!m_bmpCapture.IsNull())
             memDC.BitBlt(0, 0, m_nImageCx, m_nImageCy, &m_dcScreen, source.left, source.top, SRCCOPY);
     }

@@ -14,11 +14,7 @@ void CZarpView::RenderZoom() {
     m_bmpZoomSave.DeleteObject();
     m_bmpZoomSave.CreateCompatibleBitmap(&m_dcScreen, m_nZoomCx, m_nZoomCy);
     if (!m_bmpZoom.IsNull()) {
-        CDC srcDC, dstDC;
-        srcDC.CreateCompatibleDC(&m_dcScreen);
-        dstDC.CreateCompatibleDC(&m_dcScreen);
-        auto selSrc = srcDC.Select(m_bmpCapture);
-        auto selDst = dstDC.Select(m_bmpZoom);
+        CBitmapDC srcDC(&m_dcScreen, m_bmpCapture), dstDC(&m_dcScreen, m_bmpZoom);
         // Shrinking averages (HALFTONE), so thin lines of either colour stay visible;
         // enlarging repeats each source pixel as an exact block (COLORONCOLOR).
         if (m_nZoomShown < 100) {
@@ -52,11 +48,7 @@ void CZarpView::ClearRange() {
 
 void CZarpView::RestoreShownCopy(const CRect* pFrame, bool bToScreen) {
     if (m_bmpZoom.IsNull() || m_bmpZoomSave.IsNull()) return;
-    CDC cleanDC, shownDC;
-    cleanDC.CreateCompatibleDC(&m_dcScreen);
-    shownDC.CreateCompatibleDC(&m_dcScreen);
-    auto selClean = cleanDC.Select(m_bmpZoom);
-    auto selShown = shownDC.Select(m_bmpZoomSave);
+    CBitmapDC cleanDC(&m_dcScreen, m_bmpZoom), shownDC(&m_dcScreen, m_bmpZoomSave);
     shownDC.BitBlt(0, 0, m_nZoomCx, m_nZoomCy, &cleanDC, 0, 0, SRCCOPY);
     if (pFrame) shownDC.DrawFocusRect(pFrame);
     if (bToScreen && m_hWnd) {
@@ -68,9 +60,7 @@ void CZarpView::RestoreShownCopy(const CRect* pFrame, bool bToScreen) {
 
 void CZarpView::OnDraw(CDC* pDC) {
     if (m_bmpZoomSave.IsNull()) return;
-    CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
-    auto sel = memDC.Select(m_bmpZoomSave);
+    CBitmapDC memDC(pDC, m_bmpZoomSave);
     pDC->BitBlt(0, 0, m_nZoomCx, m_nZoomCy, &memDC, 0, 0, SRCCOPY);
 }
 

@@ -92,6 +92,15 @@ TEST(Gdi, OwnersReleaseOnceAndSelectionsAreUndoneByScope) {
         }
         EXPECT_EQ(bmp.SelectedCount(), 0);
         EXPECT_NE(::GetCurrentObject(mem, OBJ_BITMAP), bmp.GetSafeHandle());
+        {
+            // A bitmap context holds its bitmap while it lives and lets it go with its DC.
+            CBitmapDC held(&screen, bmp);
+            EXPECT_EQ(::GetCurrentObject(held, OBJ_BITMAP), bmp.GetSafeHandle());
+            EXPECT_EQ(bmp.SelectedCount(), 1);
+            EXPECT_EQ(afx::LiveCount(afx::HandleKind::DC), dcs + 3);
+        }
+        EXPECT_EQ(bmp.SelectedCount(), 0);
+        EXPECT_EQ(afx::LiveCount(afx::HandleKind::DC), dcs + 2);
         CBitmap moved(std::move(bmp));
         EXPECT_TRUE(bmp.IsNull());
         EXPECT_FALSE(moved.IsNull());
