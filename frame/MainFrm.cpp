@@ -1,8 +1,10 @@
 #include "MainFrm.h"
 #include <commctrl.h>
 #include <cstdlib>
+#include "../framework/dpi.h"
 #include "../res/resource.h"
 #include "../view/ZarpView.h"
+#include "zoombar_layout.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame)
 
@@ -39,13 +41,18 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs) {
     return 0;
 }
 
-// Gives the slider the frame's client height less 100 pixels (never negative).
+// Gives the slider the height from its top down to its bottom margin: at 96 DPI the
+// frame's client height less 100 pixels (never negative), at other DPIs the same
+// bottom margin below a top that has grown with the dialog units.
 void CMainFrame::ResizeSlider(int cx) {
     HWND hSlider = m_wndZoomBar.GetDlgItem(IDC_ZOOM_SLIDER);
     if (!hSlider) return;
     CRect client = GetClientRect();
-    int cy = client.Height() - 100;
-    if (cy < 0) cy = 0;
+    CRect slider;
+    ::GetWindowRect(hSlider, &slider);
+    POINT top{slider.left, slider.top};
+    ::ScreenToClient(m_hWnd, &top);
+    const int cy = zarp::SliderHeight(client.Height(), top.y, afx::WindowDpi(m_hWnd));
     ::SetWindowPos(hSlider, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 

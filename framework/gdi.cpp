@@ -20,6 +20,10 @@ bool CGdiObject::DeleteObject() {
 bool CBitmap::CreateCompatibleBitmap(CDC* pDC, int cx, int cy) {
     DeleteObject();
     if (!pDC || !pDC->GetSafeHdc()) return false;
+    if (!afx::AllocAllowed(afx::HandleKind::Bitmap, (unsigned long long)(cx > 0 ? cx : 0) * (cy > 0 ? cy : 0) * 4)) {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     return Own(::CreateCompatibleBitmap(pDC->GetSafeHdc(), cx, cy));
 }
 

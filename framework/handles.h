@@ -16,4 +16,15 @@ void CountReleased(HandleKind kind);
 int SelectedDeleteCount();
 void NoteSelectedDelete();
 
+// Every bitmap and global memory block the framework creates asks the allocation gate
+// first. The default gate allows everything; a test installs one that refuses chosen
+// allocations, to see what the program does when memory runs out without exhausting
+// the machine. bytes is the size asked for (a bitmap counts four bytes a pixel).
+using AllocGate = bool (*)(HandleKind kind, unsigned long long bytes);
+// Installs a gate (null restores the default); returns the previous one.
+AllocGate SetAllocGateForTesting(AllocGate gate);
+// False when the gate refuses; the caller then fails as the platform would, with
+// ERROR_NOT_ENOUGH_MEMORY as the last error.
+bool AllocAllowed(HandleKind kind, unsigned long long bytes);
+
 }  // namespace afx

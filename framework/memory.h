@@ -14,6 +14,10 @@ public:
 
     bool Alloc(UINT flags, SIZE_T bytes) {
         Free();
+        if (!afx::AllocAllowed(afx::HandleKind::Global, bytes)) {
+            ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
         m_h = ::GlobalAlloc(flags, bytes);
         if (m_h) afx::CountCreated(afx::HandleKind::Global);
         return m_h != nullptr;

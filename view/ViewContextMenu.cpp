@@ -13,7 +13,8 @@ void CZarpView::OnRButtonUp(UINT nFlags, CPoint point) {
 void CZarpView::ShowContextMenu(CPoint point) {
     CMenu menu;
     if (!menu.LoadMenu(IDR_POPUP)) return;
-    if (m_nRangeMode == 1 && m_rcRange.IsRectEmpty()) {
+    // The same rule as the menu bar and the tool bar: grey when there is nothing to output.
+    if (m_bRange != 1) {
         menu.EnableMenuItem(ID_EDIT_COPY, MF_BYCOMMAND | MF_GRAYED);
         menu.EnableMenuItem(ID_FILE_SAVE_AS, MF_BYCOMMAND | MF_GRAYED);
     }

@@ -85,6 +85,18 @@ bool CZarpView::HasPicture() const {
     return !m_bmpZoom.IsNull() && m_nZoomCx > 0 && m_nZoomCy > 0;
 }
 
+CRect CZarpView::OutputRect() const {
+    if (!HasPicture() || m_bDrag) return CRect();
+    CRect rc = m_nRangeMode == 0 ? CRect(0, 0, m_nZoomCx, m_nZoomCy) : m_rcPicture;
+    if (rc.IsRectEmpty() || rc.left < 0 || rc.top < 0 || rc.right > m_nZoomCx || rc.bottom > m_nZoomCy)
+        return CRect();
+    return rc;
+}
+
+void CZarpView::UpdateOutputFlag() { m_bRange = OutputRect().IsRectEmpty() ? 0 : 1; }
+
+void CZarpView::Warn(const CString& text) { MessageBox(text, L"警告", MB_ICONEXCLAMATION | MB_OK); }
+
 void CZarpView::OnWait1() { SetWait(1000); }
 void CZarpView::OnWait2() { SetWait(2000); }
 void CZarpView::OnWait3() { SetWait(3000); }

@@ -67,6 +67,15 @@ public:
 
     // True when a picture exists that has a non-empty zoomed size.
     bool HasPicture() const;
+    // The rectangle Copy and Save As would output, in picture coordinates: the whole
+    // zoomed picture, or the fixed range in range mode. Empty when there is nothing
+    // to output (no picture, no range, a drag in progress, or outside the picture).
+    CRect OutputRect() const;
+    // Sets m_bRange from OutputRect: Copy and Save As are enabled exactly when there
+    // is something to output.
+    void UpdateOutputFlag();
+    // A warning box in the program's style: caption "警告", exclamation icon, OK.
+    void Warn(const CString& text);
 
     // State, in declaration order.
     int m_bDrag;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <ostream>
 
+#include "frame/zoombar_layout.h"
 #include "view/zoom_math.h"
 
 namespace zarp {
@@ -126,3 +127,20 @@ TEST(ZoomMath, ClipToDesktop) {
 }
 
 }  // namespace
+
+TEST(ZoomBarLayout, SliderKeepsItsBottomMarginAtEveryDpi) {
+    struct Case {
+        const char* label;
+        int client, top, dpi, height;
+    } cases[] = {
+        {"96 DPI: client less 100, wherever the top is", 600, 97, 96, 500},
+        {"96 DPI, other top", 600, 40, 96, 500},
+        {"144 DPI: top scaled back gives the same margin", 600, 145, 144, 600 - 145 - 4},
+        {"192 DPI", 1000, 194, 192, 1000 - 194 - 3},
+        {"tiny client clamps at 0", 80, 97, 96, 0},
+        {"top past 100 px at 96 DPI: no negative margin", 600, 130, 96, 470},
+        {"unknown DPI counts as 96", 600, 97, 0, 500},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(zarp::SliderHeight(c.client, c.top, c.dpi), c.height) << c.label;
+}
