@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
     const std::wstring target = dir + L"\\soak.bmp";
     ::DeleteFileW(target.c_str());
 
-    std::printf("| cycle | DC | bitmap | brush | palette | global | file | menu | private bytes (KB) |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+    std::printf("| cycle | DC | bitmap | brush | palette | global | file | menu | image list | private bytes (KB) |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     int failures = 0;
     for (int i = 0; i <= cycles; ++i) {
         if (i % 100 == 0 || i == cycles) {

@@ -1,5 +1,6 @@
 #include "bars.h"
 #include <commctrl.h>
+#include <algorithm>
 #include "app.h"
 #include "frame.h"
 #include "ids.h"
@@ -45,6 +46,15 @@ bool CToolBar::Create(CWnd* pParent, DWORD dwStyle, UINT nID) {
     return true;
 }
 
+CToolBar::~CToolBar() {
+    // The control goes before the image lists it draws from.
+    if (m_hWnd) {
+        HWND h = m_hWnd;
+        Detach();
+        ::DestroyWindow(h);
+    }
+}
+
 bool CToolBar::LoadToolBar(UINT nIDResource) {
     HINSTANCE hInst = AfxGetResourceHandle();
     HRSRC hRes = ::FindResourceW(hInst, MAKEINTRESOURCEW(nIDResource), MAKEINTRESOURCEW(RT_TOOLBAR_CLASSIC));
@@ -54,7 +64,6 @@ bool CToolBar::LoadToolBar(UINT nIDResource) {
     if (!data || bytes < 8 || data[0] != 1) return false;
     const WORD cx = data[1], cy = data[2], count = data[3];
     if (bytes < 8u + 2u * count) return false;
-    if (!m_bmpButtons.CreateMappedBitmap(hInst, nIDResource)) return false;
 
     std::vector<TBBUTTON> buttons;
     int image = 0;
@@ -70,11 +79,52 @@ bool CToolBar::LoadToolBar(UINT nIDResource) {
         }
         buttons.push_back(b);
     }
-    ::SendMessageW(m_hWnd, TB_SETBITMAPSIZE, 0, MAKELONG(cx, cy));
-    ::SendMessageW(m_hWnd, TB_SETBUTTONSIZE, 0, MAKELONG(cx + 7, cy + 7));
-    TBADDBITMAP add{nullptr, (UINT_PTR)(HBITMAP)m_bmpButtons};
-    if (::SendMessageW(m_hWnd, TB_ADDBITMAP, image, (LPARAM)&add) < 0) return false;
+    m_loaded = {nIDResource, cx, cy};
+    m_nPictures = image;
+    if (!ShowStrip(m_loaded, 96)) return false;
     if (!::SendMessageW(m_hWnd, TB_ADDBUTTONSW, buttons.size(), (LPARAM)buttons.data())) return false;
+    return true;
+}
+
+void CToolBar::SetSizedBitmaps(std::vector<SizedBitmap> bitmaps) { m_sized = std::move(bitmaps); }
+
+bool CToolBar::ApplyDpi(int dpi) {
+    if (!m_hWnd || m_loaded.cx <= 0) return false;
+    if (dpi <= 0) dpi = 96;
+    // Best first: the strips that fit, widest first, then the others, narrowest first.
+    const int fit = ::MulDiv(m_loaded.cx, dpi, 96);
+    std::vector<SizedBitmap> order = m_sized;
+    order.push_back(m_loaded);
+    std::stable_sort(order.begin(), order.end(), [fit](const SizedBitmap& a, const SizedBitmap& b) {
+        const bool aFits = a.cx <= fit, bFits = b.cx <= fit;
+        if (aFits != bFits) return aFits;
+        return aFits ? a.cx > b.cx : a.cx < b.cx;
+    });
+    for (const SizedBitmap& strip : order)
+        if (ShowStrip(strip, dpi)) return true;
+    return false;
+}
+
+bool CToolBar::ShowStrip(const SizedBitmap& strip, int dpi) {
+    const bool shown = m_images.GetSafeHandle() && strip.nIDBitmap == m_shown.nIDBitmap && strip.cx == m_shown.cx &&
+                       strip.cy == m_shown.cy;
+    if (!shown) {
+        CImageList images, disabled;
+        if (!images.CreateFromStrip(AfxGetResourceHandle(), strip.nIDBitmap, strip.cx, strip.cy, &disabled) ||
+            images.GetImageCount() < m_nPictures)
+            return false;
+        ::SendMessageW(m_hWnd, TB_SETBITMAPSIZE, 0, MAKELONG(strip.cx, strip.cy));
+        ::SendMessageW(m_hWnd, TB_SETIMAGELIST, 0, (LPARAM)images.GetSafeHandle());
+        ::SendMessageW(m_hWnd, TB_SETDISABLEDIMAGELIST, 0, (LPARAM)disabled.GetSafeHandle());
+        // The control draws from the new lists now: the old ones can go.
+        m_images = std::move(images);
+        m_disabledImages = std::move(disabled);
+        m_shown = strip;
+    }
+    // The margin around a picture grows with the DPI: 7 pixels at 96.
+    const int margin = ::MulDiv(7, dpi, 96);
+    ::SendMessageW(m_hWnd, TB_SETBUTTONSIZE, 0, MAKELONG(strip.cx + margin, strip.cy + margin));
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
     return true;
 }
 
@@ -109,6 +159,7 @@ bool CDialogBar::Create(CWnd* pParent, UINT nIDTemplate, DWORD dwStyle, UINT nID
     ::SetWindowLongPtrW(h, GWLP_ID, nID);
     CRect r = GetWindowRect();
     m_sizeDefault = r.Size();
+    RecordLayout();
     if (m_dwStyle & CBRS_TOOLTIPS) AddToolTips();
     ::ShowWindow(h, SW_SHOWNA);
     if (auto* pFrame = dynamic_cast<CFrameWnd*>(pParent)) pFrame->AddControlBar(this);

@@ -4,7 +4,7 @@
 
 namespace afx {
 
-enum class HandleKind { DC, Bitmap, Brush, Palette, Global, File, Menu, Count };
+enum class HandleKind { DC, Bitmap, Brush, Palette, Global, File, Menu, ImageList, Font, Count };
 
 int LiveCount(HandleKind kind);
 void CountCreated(HandleKind kind);

@@ -46,7 +46,8 @@ void CWnd::Detach() {
     m_hWnd = nullptr;
 }
 
-const wchar_t* CWnd::RegisterClassOnce(const wchar_t* name, UINT style, HICON hIcon, HBRUSH hBackground) {
+const wchar_t* CWnd::RegisterClassOnce(const wchar_t* name, UINT style, HICON hIcon, HBRUSH hBackground,
+                                       HICON hIconSm) {
     WNDCLASSEXW wc{};
     HINSTANCE hInst = AfxGetInstanceHandle();
     if (::GetClassInfoExW(hInst, name, &wc)) return name;
@@ -55,6 +56,7 @@ const wchar_t* CWnd::RegisterClassOnce(const wchar_t* name, UINT style, HICON hI
     wc.lpfnWndProc = &CWnd::AfxWndProc;
     wc.hInstance = hInst;
     wc.hIcon = hIcon;
+    wc.hIconSm = hIconSm;
     wc.hCursor = ::LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
     wc.hbrBackground = hBackground;
     wc.lpszClassName = name;

@@ -2,13 +2,18 @@
 """Draw Zarp's resource pictures and write them into res/.
 
 Writes
-  res/toolbar.bmp  the tool-bar strip: 21 button pictures of 16 x 15 pixels side
-                   by side (336 x 15), 4 bits per pixel, standard 16-colour table
-  res/zarp.ico     main icon (camera): 32 x 32 and 16 x 16, 24 bits per pixel
-  res/doc.ico      document icon (page with a picture on it): same two sizes
+  res/toolbar.bmp    the tool-bar strip: 21 button pictures of 16 x 15 pixels side
+                     by side (336 x 15), 4 bits per pixel, standard 16-colour table
+  res/toolbar24.bmp  the same 21 pictures drawn for 24 x 24 buttons (504 x 24) and
+  res/toolbar32.bmp  for 32 x 32 buttons (672 x 32): 32 bits per pixel with alpha,
+                     for screens of about 150 % and 200 %
+  res/zarp.ico       main icon (camera): 32 x 32 at 24 bits per pixel, and 16, 24,
+                     48 and 256 pixels with alpha (the 256 one stored as PNG)
+  res/doc.ico        document icon (page with a picture on it): the same sizes
 
-Everything is drawn from the tables and shapes below, so the output is the same
-byte for byte on every run. Only the Python standard library is used.
+Everything is drawn from the tables and shapes below and in art_hidpi.py, so the
+output is the same byte for byte on every run. Only the Python standard library is
+used.
 
   python3 tools/make_art.py                      # write into res/ beside tools/
   python3 tools/make_art.py --preview /tmp/art   # also write enlarged PNGs there
@@ -20,7 +25,9 @@ import argparse
 import os
 import struct
 import sys
-import zlib
+
+import art_canvas
+import art_hidpi
 
 # ---------------------------------------------------------------------------
 # The 16-colour table of the tool-bar bitmap, in the order every 16-colour
@@ -287,62 +294,28 @@ def bmp_4bpp(rows, palette):
     return head + info + table + bytes(pixels)
 
 
-def ico(images):
-    """A Windows .ico file from (width, height, rgb_rows, opaque_rows) images.
-
-    Each image is stored as a 24-bit bitmap with doubled height: the colour
-    rows, then a 1-bit mask where a set bit marks a transparent pixel. The
-    colour of a transparent pixel is black, so it leaves the screen as it is.
-    """
-    count = len(images)
-    entries = b''
-    blobs = b''
-    offset = 6 + 16 * count
-    for w, h, rgb, opaque in images:
-        xor_stride = ((w * 24 + 31) // 32) * 4
-        and_stride = ((w + 31) // 32) * 4
-        xor = bytearray()
-        mask = bytearray()
-        for y in reversed(range(h)):
-            line = bytearray(xor_stride)
-            bits = bytearray(and_stride)
-            for x in range(w):
-                if opaque[y][x]:
-                    r, g, b = rgb[y][x]
-                    line[x * 3:x * 3 + 3] = bytes((b, g, r))
-                else:
-                    bits[x // 8] |= 0x80 >> (x % 8)
-            xor += line
-            mask += bits
-        info = struct.pack('<IiiHHIIiiII', 40, w, 2 * h, 1, 24, 0,
-                           len(xor) + len(mask), 0, 0, 0, 0)
-        blob = info + bytes(xor) + bytes(mask)
-        entries += struct.pack('<BBBBHHII', w % 256, h % 256, 0, 0, 1, 24,
-                               len(blob), offset)
-        blobs += blob
-        offset += len(blob)
-    return struct.pack('<HHH', 0, 1, count) + entries + blobs
-
-
-def png_rgb(rows):
-    """A PNG file of 8-bit RGB rows (each row a list of (r, g, b))."""
-    height = len(rows)
-    width = len(rows[0])
-    raw = bytearray()
-    for row in rows:
-        raw.append(0)
-        for r, g, b in row:
-            raw += bytes((r, g, b))
-
-    def chunk(tag, data):
-        body = tag + data
-        return struct.pack('>I', len(data)) + body + struct.pack(
-            '>I', zlib.crc32(body) & 0xFFFFFFFF)
-
-    return (b'\x89PNG\r\n\x1a\n'
-            + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0))
-            + chunk(b'IDAT', zlib.compress(bytes(raw), 9))
-            + chunk(b'IEND', b''))
+def icon_image_24bpp(w, h, rgb, opaque):
+    """One image of an .ico, 24 bits per pixel, with doubled height: the colour
+    rows, then a 1-bit mask where a set bit marks a transparent pixel. The colour of
+    a transparent pixel is black, so it leaves the screen as it is."""
+    xor_stride = ((w * 24 + 31) // 32) * 4
+    and_stride = ((w + 31) // 32) * 4
+    xor = bytearray()
+    mask = bytearray()
+    for y in reversed(range(h)):
+        line = bytearray(xor_stride)
+        bits = bytearray(and_stride)
+        for x in range(w):
+            if opaque[y][x]:
+                r, g, b = rgb[y][x]
+                line[x * 3:x * 3 + 3] = bytes((b, g, r))
+            else:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        xor += line
+        mask += bits
+    info = struct.pack('<IiiHHIIiiII', 40, w, 2 * h, 1, 24, 0,
+                       len(xor) + len(mask), 0, 0, 0, 0)
+    return info + bytes(xor) + bytes(mask)
 
 
 # ---------------------------------------------------------------------------
@@ -500,12 +473,22 @@ def document_icon(size):
     return c
 
 
-def icon_file(draw):
-    images = []
-    for size in (32, 16):
-        c = draw(size)
-        images.append((size, size, c.rgb, c.opaque))
-    return ico(images)
+def icon_file(draw, draw_large):
+    """The .ico of one picture: the 32 x 32 image at 24 bits per pixel first, as it
+    always was, then 16 (the hand-drawn picture, opaque where it is drawn), 24 and 48
+    at 32 bits per pixel with alpha, and 256 as PNG, as systems since Vista read it."""
+    big = draw(32)
+    small = draw(16)
+    small_rows = [[(r, g, b, 255) if small.opaque[y][x] else (0, 0, 0, 0) for x, (r, g, b) in enumerate(row)]
+                  for y, row in enumerate(small.rgb)]
+    entries = [
+        (32, 24, icon_image_24bpp(32, 32, big.rgb, big.opaque)),
+        (16, 32, art_canvas.icon_image_32bpp(small_rows)),
+        (24, 32, art_canvas.icon_image_32bpp(draw_large(24).rgba_rows())),
+        (48, 32, art_canvas.icon_image_32bpp(draw_large(48).rgba_rows())),
+        (256, 32, art_canvas.png_rgba(draw_large(256).rgba_rows())),
+    ]
+    return art_canvas.ico_file(entries)
 
 
 # ---------------------------------------------------------------------------
@@ -584,13 +567,18 @@ def main(argv=None):
 
     os.makedirs(args.res, exist_ok=True)
     write(os.path.join(args.res, 'toolbar.bmp'), bmp_4bpp(toolbar_strip(), VGA16))
-    write(os.path.join(args.res, 'zarp.ico'), icon_file(camera_icon))
-    write(os.path.join(args.res, 'doc.ico'), icon_file(document_icon))
+    for size in art_hidpi.BUTTON_SIZES:
+        strip = art_hidpi.toolbar_strip(size).rgba_rows()
+        write(os.path.join(args.res, 'toolbar%d.bmp' % size), art_canvas.bmp_32bpp(strip))
+    write(os.path.join(args.res, 'zarp.ico'), icon_file(camera_icon, art_hidpi.camera_icon))
+    write(os.path.join(args.res, 'doc.ico'), icon_file(document_icon, art_hidpi.document_icon))
 
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
-        write(os.path.join(args.preview, 'toolbar.png'), png_rgb(toolbar_preview()))
-        write(os.path.join(args.preview, 'icons.png'), png_rgb(icons_preview()))
+        write(os.path.join(args.preview, 'toolbar.png'), art_canvas.png_rgb(toolbar_preview()))
+        write(os.path.join(args.preview, 'icons.png'), art_canvas.png_rgb(icons_preview()))
+        write(os.path.join(args.preview, 'toolbar-large.png'), art_canvas.png_rgb(art_hidpi.toolbar_preview()))
+        write(os.path.join(args.preview, 'icons-large.png'), art_canvas.png_rgb(art_hidpi.icons_preview()))
     return 0
 
 
