@@ -10,10 +10,15 @@ public:
     CMainFrame() = default;
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     void InitZoomBar();
+    // Puts the slider and the percent box at pos without telling the view (which
+    // already stands there): used when a zoom could not be shown.
+    void SetZoomPosition(int pos);
 
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnSize(UINT nType, int cx, int cy);
     void OnTimer(UINT_PTR nIDEvent);
+    // Moved to a screen of another DPI: bars, fonts and pictures for the new DPI.
+    void OnDpiChanged(UINT nDpiX, UINT nDpiY, LPRECT pSuggested);
 
     BOOL m_bZoomBarReady = FALSE;
     int m_nSliderPos = 0;
@@ -22,4 +27,6 @@ public:
 
 private:
     void ResizeSlider(int cx);
+    void SetEditMargins();
+    void ShowZoomText(int pos);
 };

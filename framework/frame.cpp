@@ -14,8 +14,15 @@ END_MESSAGE_MAP()
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
     if (!cs.lpszClass) {
-        HICON hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDResource));
-        cs.lpszClass = RegisterClassOnce(L"ZfwFrame", CS_DBLCLKS, hIcon, nullptr);
+        HINSTANCE hRes = AfxGetResourceHandle();
+        HICON hIcon = ::LoadIconW(hRes, MAKEINTRESOURCEW(m_nIDResource));
+        // The caption and the task switcher show the small icon: pick the image drawn
+        // for that size rather than letting the system shrink the large one. Shared
+        // icons live as long as the program.
+        HICON hIconSm = static_cast<HICON>(::LoadImageW(hRes, MAKEINTRESOURCEW(m_nIDResource), IMAGE_ICON,
+                                                        ::GetSystemMetrics(SM_CXSMICON),
+                                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+        cs.lpszClass = RegisterClassOnce(L"ZfwFrame", CS_DBLCLKS, hIcon, nullptr, hIconSm);
     }
     return TRUE;
 }
@@ -84,6 +91,11 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, bool bMakeVisible) {
         ShowWindow(app && app->m_pMainWnd == this ? app->m_nCmdShow : SW_SHOWNORMAL);
         UpdateWindow();
     }
+    // The keyboard starts in the view, not in whichever bar control took the focus
+    // when its dialog was made.
+    HWND hFocus = ::GetFocus();
+    if (m_pActiveView && m_pActiveView->m_hWnd && (!hFocus || ::IsChild(m_hWnd, hFocus)))
+        ::SetFocus(m_pActiveView->m_hWnd);
 }
 
 void CFrameWnd::UpdateFrameTitle() {
@@ -166,10 +178,55 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
 }
 
 BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
-    if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && m_hAccel && m_hWnd &&
-        (pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd)))
-        return ::TranslateAcceleratorW(m_hWnd, m_hAccel, pMsg);
-    return FALSE;
+    if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST || !m_hWnd ||
+        (pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd)))
+        return FALSE;
+    if (m_hAccel && ::TranslateAcceleratorW(m_hWnd, m_hAccel, pMsg)) return TRUE;
+    return pMsg->message == WM_KEYDOWN && MoveFocus((UINT)pMsg->wParam);
+}
+
+bool CFrameWnd::MoveFocus(UINT key) {
+    if ((key != VK_TAB && key != VK_F6) || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0)
+        return false;
+    const bool back = ::GetKeyState(VK_SHIFT) < 0;
+    // The stops in order, each with its pane: 0 the view, then one per bar with stops.
+    struct Stop {
+        HWND hWnd;
+        int pane;
+    };
+    std::vector<Stop> stops;
+    if (m_pActiveView && m_pActiveView->m_hWnd && ::IsWindowVisible(m_pActiveView->m_hWnd))
+        stops.push_back({m_pActiveView->m_hWnd, 0});
+    int panes = 1;
+    for (CControlBar* pBar : m_bars) {
+        if (!pBar->m_hWnd || !pBar->IsWindowVisible()) continue;
+        const size_t before = stops.size();
+        for (HWND h = ::GetWindow(pBar->m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+            const DWORD style = (DWORD)::GetWindowLongPtrW(h, GWL_STYLE);
+            if ((style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE))
+                stops.push_back({h, panes});
+        }
+        if (stops.size() > before) ++panes;
+    }
+    const int n = (int)stops.size();
+    if (n == 0) return false;
+    const HWND hFocus = ::GetFocus();
+    int current = -1;
+    for (int i = 0; i < n; ++i)
+        if (stops[i].hWnd == hFocus || ::IsChild(stops[i].hWnd, hFocus)) current = i;
+    int next = 0;
+    if (key == VK_TAB) {
+        next = current < 0 ? (back ? n - 1 : 0) : (current + (back ? n - 1 : 1)) % n;
+    } else {
+        const int pane = current < 0 ? (back ? panes - 1 : 0)
+                                     : (stops[current].pane + (back ? panes - 1 : 1)) % panes;
+        while (next < n - 1 && stops[next].pane != pane) ++next;
+    }
+    const HWND hNext = stops[next].hWnd;
+    ::SetFocus(hNext);
+    // As in a dialog: an edit box reached by the keyboard has its text selected.
+    if (::SendMessageW(hNext, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(hNext, EM_SETSEL, 0, -1);
+    return true;
 }
 
 void CFrameWnd::OnInitMenuPopup(HMENU hPopup, UINT, BOOL bSysMenu) {

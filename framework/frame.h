@@ -50,6 +50,10 @@ public:
 protected:
     // Creates the view named by the create context as the frame's client.
     virtual bool OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
+    // Keyboard focus between the view and the bars' controls: Tab and Shift+Tab step
+    // through the view and every tab stop of the bars, F6 and Shift+F6 go to the view or
+    // to the first tab stop of the next bar. True when the key was taken.
+    bool MoveFocus(UINT key);
     void PostNcDestroy() override;
 
 private:

@@ -22,6 +22,12 @@ public:
     // Deletes the held object; nothing happens when none is held.
     bool DeleteObject();
     int SelectedCount() const { return m_nSelected; }
+    // Exchanges the objects two owners of the same kind hold, so that a replacement can
+    // be made in full before the object it replaces is let go. Neither may be selected.
+    void Swap(CGdiObject& o) noexcept {
+        std::swap(m_hObject, o.m_hObject);
+        std::swap(m_nSelected, o.m_nSelected);
+    }
 
 protected:
     explicit CGdiObject(afx::HandleKind kind) : m_kind(kind) {}
@@ -53,6 +59,13 @@ public:
     explicit CBrush(COLORREF color) : CBrush() { CreateSolidBrush(color); }
     bool CreateSolidBrush(COLORREF color) { DeleteObject(); return Own(::CreateSolidBrush(color)); }
     operator HBRUSH() const { return (HBRUSH)GetSafeHandle(); }
+};
+
+class CFont : public CGdiObject {
+public:
+    CFont() : CGdiObject(afx::HandleKind::Font) {}
+    bool CreateFontIndirect(const LOGFONTW* p) { DeleteObject(); return Own(::CreateFontIndirectW(p)); }
+    operator HFONT() const { return (HFONT)GetSafeHandle(); }
 };
 
 class CPalette : public CGdiObject {

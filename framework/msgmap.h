@@ -93,6 +93,27 @@ template <auto F> LRESULT SetFocusThunk(CCmdTarget* self, const MsgArgs& a) {
     (AFX_SELF(F)->*F)((HWND)a.wParam);
     return 0;
 }
+template <auto F> LRESULT CaptureChangedThunk(CCmdTarget* self, const MsgArgs& a) {
+    static_assert(Is<F, void(HWND)>, "OnCaptureChanged must be void OnCaptureChanged(HWND)");
+    (AFX_SELF(F)->*F)((HWND)a.lParam);
+    return 0;
+}
+template <auto F> LRESULT KeyThunk(CCmdTarget* self, const MsgArgs& a) {
+    static_assert(Is<F, void(UINT, UINT, UINT)>, "key handler must be void OnX(UINT nChar, UINT nRepCnt, UINT nFlags)");
+    (AFX_SELF(F)->*F)((UINT)a.wParam, LOWORD(a.lParam), HIWORD(a.lParam));
+    return 0;
+}
+// The point is (-1, -1) when the menu was asked for from the keyboard.
+template <auto F> LRESULT ContextMenuThunk(CCmdTarget* self, const MsgArgs& a) {
+    static_assert(Is<F, void(HWND, CPoint)>, "OnContextMenu must be void OnContextMenu(HWND, CPoint)");
+    (AFX_SELF(F)->*F)((HWND)a.wParam, CPoint((short)LOWORD(a.lParam), (short)HIWORD(a.lParam)));
+    return 0;
+}
+template <auto F> LRESULT DpiChangedThunk(CCmdTarget* self, const MsgArgs& a) {
+    static_assert(Is<F, void(UINT, UINT, LPRECT)>, "OnDpiChanged must be void OnDpiChanged(UINT, UINT, LPRECT)");
+    (AFX_SELF(F)->*F)(LOWORD(a.wParam), HIWORD(a.wParam), reinterpret_cast<LPRECT>(a.lParam));
+    return 0;
+}
 template <auto F> LRESULT MouseWheelThunk(CCmdTarget* self, const MsgArgs& a) {
     static_assert(Is<F, BOOL(UINT, short, CPoint)>, "OnMouseWheel must be BOOL OnMouseWheel(UINT, short, CPoint)");
     return (AFX_SELF(F)->*F)(LOWORD(a.wParam), (short)HIWORD(a.wParam),
@@ -142,5 +163,9 @@ public:                                               \
 #define ON_WM_HSCROLL() {afx::EntryKind::Message, WM_HSCROLL, 0, &afx::ScrollThunk<&ThisClass::OnHScroll>},
 #define ON_WM_VSCROLL() {afx::EntryKind::Message, WM_VSCROLL, 0, &afx::ScrollThunk<&ThisClass::OnVScroll>},
 #define ON_WM_SETFOCUS() {afx::EntryKind::Message, WM_SETFOCUS, 0, &afx::SetFocusThunk<&ThisClass::OnSetFocus>},
+#define ON_WM_CAPTURECHANGED() {afx::EntryKind::Message, WM_CAPTURECHANGED, 0, &afx::CaptureChangedThunk<&ThisClass::OnCaptureChanged>},
+#define ON_WM_KEYDOWN() {afx::EntryKind::Message, WM_KEYDOWN, 0, &afx::KeyThunk<&ThisClass::OnKeyDown>},
+#define ON_WM_CONTEXTMENU() {afx::EntryKind::Message, WM_CONTEXTMENU, 0, &afx::ContextMenuThunk<&ThisClass::OnContextMenu>},
+#define ON_WM_DPICHANGED() {afx::EntryKind::Message, WM_DPICHANGED, 0, &afx::DpiChangedThunk<&ThisClass::OnDpiChanged>},
 #define ON_WM_MOUSEWHEEL() {afx::EntryKind::Message, WM_MOUSEWHEEL, 0, &afx::MouseWheelThunk<&ThisClass::OnMouseWheel>},
 #define ON_WM_INITMENUPOPUP() {afx::EntryKind::Message, WM_INITMENUPOPUP, 0, &afx::InitMenuPopupThunk<&ThisClass::OnInitMenuPopup>},

@@ -1,5 +1,7 @@
 #include "view.h"
 #include <algorithm>
+#include <climits>
+#include "dpi.h"
 #include "ids.h"
 
 CPrintInfo::~CPrintInfo() {
@@ -74,6 +76,7 @@ BEGIN_MESSAGE_MAP(CScrollView, CView)
     ON_WM_HSCROLL()
     ON_WM_VSCROLL()
     ON_WM_MOUSEWHEEL()
+    ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 void CScrollView::SetScrollSizes(int nMapMode, SIZE sizeTotal, const SIZE& sizePage, const SIZE& sizeLine) {
@@ -103,13 +106,17 @@ void CScrollView::UpdateBars() {
     CRect client = GetClientRect();
     // The bars take room from the client area: measure without them first.
     DWORD style = GetStyle();
-    int cx = client.Width() + ((style & WS_VSCROLL) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
-    int cy = client.Height() + ((style & WS_HSCROLL) ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
+    // The bars are as wide as at the window's own DPI, which on a second screen may
+    // differ from the system's.
+    const int dpi = afx::WindowDpi(m_hWnd);
+    const int barCx = afx::SystemMetricForDpi(SM_CXVSCROLL, dpi), barCy = afx::SystemMetricForDpi(SM_CYHSCROLL, dpi);
+    int cx = client.Width() + ((style & WS_VSCROLL) ? barCx : 0);
+    int cy = client.Height() + ((style & WS_HSCROLL) ? barCy : 0);
     bool needH = m_totalDev.cx > cx, needV = m_totalDev.cy > cy;
-    if (needH && !needV) needV = m_totalDev.cy > cy - ::GetSystemMetrics(SM_CYHSCROLL);
-    if (needV && !needH) needH = m_totalDev.cx > cx - ::GetSystemMetrics(SM_CXVSCROLL);
-    if (needV) cx -= ::GetSystemMetrics(SM_CXVSCROLL);
-    if (needH) cy -= ::GetSystemMetrics(SM_CYHSCROLL);
+    if (needH && !needV) needV = m_totalDev.cy > cy - barCy;
+    if (needV && !needH) needH = m_totalDev.cx > cx - barCx;
+    if (needV) cx -= barCx;
+    if (needH) cy -= barCy;
 
     CPoint oldPos = GetScrollPosition();
     SCROLLINFO si{sizeof si, SIF_PAGE | SIF_RANGE | SIF_POS | SIF_DISABLENOSCROLL};
@@ -142,7 +149,7 @@ void CScrollView::OnSize(UINT, int, int) { UpdateBars(); }
 void CScrollView::ScrollBarTo(int bar, int pos) {
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE};
     ::GetScrollInfo(m_hWnd, bar, &si);
-    const int maxPos = si.nMax - (int)si.nPage + 1;
+    const int maxPos = si.nMax - std::max((int)si.nPage - 1, 0);
     if (pos > maxPos) pos = maxPos;
     if (pos < 0) pos = 0;
     CPoint target = GetScrollPosition();
@@ -150,17 +157,20 @@ void CScrollView::ScrollBarTo(int bar, int pos) {
     ScrollToPosition(target);
 }
 
-void CScrollView::OnScroll(int bar, UINT code) {
+void CScrollView::OnScroll(int bar, UINT code, int times) {
     SCROLLINFO si{sizeof si, SIF_ALL};
     ::GetScrollInfo(m_hWnd, bar, &si);
     int pos = si.nPos;
-    int line = bar == SB_HORZ ? m_lineDev.cx : m_lineDev.cy;
-    int page = bar == SB_HORZ ? m_pageDev.cx : m_pageDev.cy;
+    // At least a pixel, so that a small picture still moves; in 64 bits, since the
+    // repeat count of a held key multiplies the step.
+    const long long line = std::max<long long>(bar == SB_HORZ ? m_lineDev.cx : m_lineDev.cy, 1) * (long long)times;
+    const long long page = std::max<long long>(bar == SB_HORZ ? m_pageDev.cx : m_pageDev.cy, 1) * (long long)times;
+    auto moved = [&](long long delta) { return (int)std::clamp<long long>(pos + delta, INT_MIN, INT_MAX); };
     switch (code) {
-    case SB_LINEUP: pos -= line; break;
-    case SB_LINEDOWN: pos += line; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
+    case SB_LINEUP: pos = moved(-line); break;
+    case SB_LINEDOWN: pos = moved(line); break;
+    case SB_PAGEUP: pos = moved(-page); break;
+    case SB_PAGEDOWN: pos = moved(page); break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: pos = si.nTrackPos; break;
     case SB_TOP: pos = si.nMin; break;
@@ -184,3 +194,24 @@ BOOL CScrollView::OnMouseWheel(UINT flags, short delta, CPoint) {
 }
 
 void CScrollView::OnVScroll(UINT code, UINT, HWND) { OnScroll(SB_VERT, code); }
+
+void CScrollView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT) {
+    struct KeyScroll {
+        UINT key;
+        int bar;
+        UINT code;
+    };
+    static const KeyScroll kKeys[] = {
+        {VK_UP, SB_VERT, SB_LINEUP},     {VK_DOWN, SB_VERT, SB_LINEDOWN}, {VK_LEFT, SB_HORZ, SB_LINEUP},
+        {VK_RIGHT, SB_HORZ, SB_LINEDOWN}, {VK_PRIOR, SB_VERT, SB_PAGEUP},  {VK_NEXT, SB_VERT, SB_PAGEDOWN},
+        {VK_HOME, SB_VERT, SB_TOP},      {VK_END, SB_VERT, SB_BOTTOM},
+    };
+    for (const KeyScroll& k : kKeys) {
+        if (k.key != nChar) continue;
+        // While a mouse drag holds the view, the picture stays put under the pointer.
+        if (::GetCapture() == m_hWnd) return;
+        OnScroll(k.bar, k.code, nRepCnt > 0 ? (int)nRepCnt : 1);
+        return;
+    }
+    Default();
+}

@@ -55,10 +55,13 @@ public:
     void OnVScroll(UINT code, UINT pos, HWND hBar);
     // The wheel scrolls by the system's wheel lines (Shift: sideways).
     BOOL OnMouseWheel(UINT flags, short delta, CPoint pt);
+    // The arrow keys scroll by a line, Page Up/Down by a page, Home/End to the top and
+    // the bottom, as the scroll bars' own parts do.
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
 
 protected:
     void UpdateBars();
-    void OnScroll(int bar, UINT code);
+    void OnScroll(int bar, UINT code, int times = 1);
     // Scrolls one bar to pos, kept within the scrollable range.
     void ScrollBarTo(int bar, int pos);
     int m_nMapMode = MM_TEXT;

@@ -53,7 +53,11 @@ public:
     void OnHScroll(UINT, UINT, HWND) { Default(); }
     void OnVScroll(UINT, UINT, HWND) { Default(); }
     void OnSetFocus(HWND) { Default(); }
+    void OnCaptureChanged(HWND) { Default(); }
     BOOL OnMouseWheel(UINT, short, CPoint) { return (BOOL)Default(); }
+    void OnKeyDown(UINT, UINT, UINT) { Default(); }
+    void OnContextMenu(HWND, CPoint) { Default(); }
+    void OnDpiChanged(UINT, UINT, LPRECT) { Default(); }
     // Help commands: ask the shell to open the program's help file, if there is one.
     void OnHelpFinder();
 
@@ -76,8 +80,10 @@ public:
     static HWND GetForegroundWindow() { return ::GetForegroundWindow(); }
     static HWND GetDesktopWindow() { return ::GetDesktopWindow(); }
 
-    // Registers (once) a window class whose procedure feeds CWnd objects.
-    static const wchar_t* RegisterClassOnce(const wchar_t* name, UINT style, HICON hIcon, HBRUSH hBackground);
+    // Registers (once) a window class whose procedure feeds CWnd objects. hIconSm is
+    // the caption's small icon; without one the system shrinks hIcon.
+    static const wchar_t* RegisterClassOnce(const wchar_t* name, UINT style, HICON hIcon, HBRUSH hBackground,
+                                            HICON hIconSm = nullptr);
 
 protected:
     void Attach(HWND hWnd);

@@ -1,6 +1,7 @@
 // The right-button context menu with Copy and Save As.
 #include "../res/resource.h"
 #include "ZarpView.h"
+#include "zoom_math.h"
 
 void CZarpView::OnRButtonDown(UINT nFlags, CPoint point) { CScrollView::OnRButtonDown(nFlags, point); }
 
@@ -8,6 +9,23 @@ void CZarpView::OnRButtonUp(UINT nFlags, CPoint point) {
     if (m_nCaptureMode == 0) return;
     ShowContextMenu(point);
     CScrollView::OnRButtonUp(nFlags, point);
+}
+
+// Shift+F10 and the context-menu key: the same menu as a right-click, at the range's
+// top-left corner or else at the view's. The mouse's own request is left alone: the
+// right-click has opened its menu on the button-up already.
+void CZarpView::OnContextMenu(HWND hWnd, CPoint point) {
+    if (point.x != -1 || point.y != -1) {
+        CScrollView::OnContextMenu(hWnd, point);
+        return;
+    }
+    if (m_nCaptureMode == 0) return;
+    const CRect client = GetClientRect();
+    const CPoint scroll = GetScrollPosition();
+    const zarp::IPoint at =
+        zarp::KeyboardMenuPoint({m_rcPicture.left, m_rcPicture.top, m_rcPicture.right, m_rcPicture.bottom},
+                                {scroll.x, scroll.y}, client.Width(), client.Height());
+    ShowContextMenu(CPoint(at.x, at.y));
 }
 
 void CZarpView::ShowContextMenu(CPoint point) {

@@ -1,4 +1,5 @@
 #include "zoom_math.h"
+#include <algorithm>
 #include <cstdint>
 
 namespace zarp {
@@ -26,6 +27,12 @@ IRect ClipToDesktop(IRect w, IRect desktop) {
     if (desktop.bottom < w.bottom) w.bottom = desktop.bottom;
     if (desktop.right < w.right) w.right = desktop.right;
     return w;
+}
+
+IPoint KeyboardMenuPoint(IRect range, IPoint scroll, int clientCx, int clientCy) {
+    if (range.IsEmpty()) return {0, 0};
+    auto inside = [](int64_t v, int length) { return (int)std::clamp<int64_t>(v, 0, length > 1 ? length - 1 : 0); };
+    return {inside((int64_t)range.left - scroll.x, clientCx), inside((int64_t)range.top - scroll.y, clientCy)};
 }
 
 }  // namespace zarp

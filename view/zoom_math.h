@@ -34,4 +34,10 @@ IRect ClipToPicture(IRect r, int sx, int sy, int cx, int cy);
 // upper bounds the desktop's bottom and right.
 IRect ClipToDesktop(IRect window, IRect desktop);
 
+// Where the context menu opens when asked for from the keyboard, in client
+// coordinates: at the range's top-left corner (range in picture coordinates, less the
+// scroll position) or, without a range, at the client area's top-left corner; always
+// inside a client area of clientCx * clientCy.
+IPoint KeyboardMenuPoint(IRect range, IPoint scroll, int clientCx, int clientCy);
+
 }  // namespace zarp

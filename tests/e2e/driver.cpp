@@ -10,10 +10,14 @@
 //   zoombar                 percent box text, slider position and range, bar placement
 //   hot                     the tool-bar button under the mouse (hot item), or none
 //   geometry                screen rectangles for mouse input (view, slider, thumb, edit, buttons)
+//                           and of the bars
 //   popups                  number of visible menu windows
 //   focus                   Zarp's active window and the control with the keyboard focus
 //   xwindow                 the X window id of the frame (for xdotool)
 //   set-slider N            moves the zoom slider without input (TBM_SETPOS)
+//   dpi-changed NEW OLD     tells the frame it now stands on a screen of NEW DPI, as Windows
+//                           does (Wine never does): the suggested rectangle is the frame's
+//                           size scaled from OLD to NEW at the same place; prints both
 //   command ID              posts WM_COMMAND ID to the frame
 //   dialog [ms]             waits for a visible dialog of Zarp; prints caption, owner, controls
 //   dialog-point ID         screen centre of a control of that dialog
@@ -58,6 +62,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"focus") return CmdFocus();
     if (cmd == L"xwindow") return CmdXWindow();
     if (cmd == L"set-slider" && argc > 2) return CmdSetSlider(_wtoi(argv[2]));
+    if (cmd == L"dpi-changed" && argc > 3) return CmdDpiChanged(_wtoi(argv[2]), _wtoi(argv[3]));
     if (cmd == L"command" && argc > 2) return CmdCommand(ParseId(argv[2]));
     if (cmd == L"dialog") return CmdDialog(ArgMs(argc, argv, 2, 10000));
     if (cmd == L"dialog-point" && argc > 2) return CmdDialogPoint(ParseId(argv[2]));

@@ -19,6 +19,7 @@ int CmdPopups();
 int CmdFocus();
 int CmdXWindow();
 int CmdSetSlider(int pos);
+int CmdDpiChanged(int dpi, int from);
 int CmdCommand(UINT id);
 int CmdDialog(int timeout);
 int CmdDialogPoint(UINT id);

@@ -175,6 +175,7 @@ int CmdGeometry() {
         Out(Fmt(L"view-scroll %d %d", GetScrollPos(view, SB_HORZ), GetScrollPos(view, SB_VERT)));
     }
     if (HWND bar = ChildById(t.frame, kZoomBarId)) {
+        OutScreenRect(L"zoombar-client", ScreenRectOfClient(bar));
         if (HWND edit = ChildById(bar, kZoomEditId)) {
             GetWindowRect(edit, &r);
             OutScreenRect(L"edit", r);
@@ -200,6 +201,7 @@ int CmdGeometry() {
         }
     }
     if (HWND tool = ToolBarOf(t.frame)) {
+        OutScreenRect(L"toolbar-client", ScreenRectOfClient(tool));
         int count = (int)Send(tool, TB_BUTTONCOUNT);
         RemoteBuffer buf(t.pid, sizeof(TBBUTTON));
         for (int i = 0; i < count && buf.ok(); ++i) {
@@ -257,6 +259,24 @@ int CmdSetSlider(int pos) {
     HWND slider = bar ? ChildById(bar, kZoomSliderId) : nullptr;
     if (!slider) return Fail(L"no slider");
     Send(slider, TBM_SETPOS, TRUE, pos);
+    return 0;
+}
+
+int CmdDpiChanged(int dpi, int from) {
+    Target t;
+    if (!FindTarget(t)) return 1;
+    if (dpi <= 0 || from <= 0) return Fail(L"bad DPI");
+    RECT r;
+    GetWindowRect(t.frame, &r);
+    const RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, from),
+                         r.top + MulDiv(r.bottom - r.top, dpi, from)};
+    // The rectangle goes by pointer: it must lie in Zarp's memory.
+    RemoteBuffer buf(t.pid, sizeof suggested);
+    if (!buf.ok() || !buf.Write(&suggested, sizeof suggested)) return Fail(L"cannot write into Zarp.exe");
+    Send(t.frame, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), buf.lp());
+    OutScreenRect(L"suggested", suggested);
+    GetWindowRect(t.frame, &r);
+    OutScreenRect(L"frame", r);
     return 0;
 }
 

@@ -126,6 +126,30 @@ TEST(ZoomMath, ClipToDesktop) {
     }
 }
 
+TEST(ZoomMath, KeyboardMenuOpensAtTheRangeCornerInsideTheView) {
+    struct Case {
+        const char* what;
+        IRect range;
+        IPoint scroll;
+        int cx, cy;
+        IPoint at;
+    } cases[] = {
+        {"no range: the view's corner", {0, 0, 0, 0}, {50, 60}, 400, 300, {0, 0}},
+        {"an empty range counts as none", {120, 80, 120, 200}, {0, 0}, 400, 300, {0, 0}},
+        {"range in sight", {120, 80, 200, 150}, {0, 0}, 400, 300, {120, 80}},
+        {"scrolled: less the scroll position", {520, 380, 600, 450}, {400, 300}, 400, 300, {120, 80}},
+        {"corner scrolled off above and left", {10, 20, 200, 150}, {50, 60}, 400, 300, {0, 0}},
+        {"corner beyond the right and bottom", {900, 700, 950, 750}, {0, 0}, 400, 300, {399, 299}},
+        {"no client area", {120, 80, 200, 150}, {0, 0}, 0, 0, {0, 0}},
+        {"extreme values", {INT_MAX - 1, INT_MIN, INT_MAX, INT_MIN + 5}, {INT_MIN, INT_MAX}, 400, 300, {399, 0}},
+    };
+    for (const Case& c : cases) {
+        IPoint p = zarp::KeyboardMenuPoint(c.range, c.scroll, c.cx, c.cy);
+        EXPECT_EQ(p.x, c.at.x) << c.what;
+        EXPECT_EQ(p.y, c.at.y) << c.what;
+    }
+}
+
 }  // namespace
 
 TEST(ZoomBarLayout, SliderKeepsItsBottomMarginAtEveryDpi) {

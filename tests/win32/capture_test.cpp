@@ -1,5 +1,6 @@
 // Timed capture and the grab, on the real (virtual) screen with windows of known pixels.
 #include "support.h"
+#include "../../view/window_bounds.h"
 
 using zt::FakeClock;
 using zt::Pump;
@@ -101,8 +102,8 @@ TEST(Capture, WholeScreenIsTheDesktopPixelForPixel) {
     EXPECT_EQ(w.view->m_bRange, 1);
     // At 100 % the zoomed copies equal the capture.
     EXPECT_EQ(w.view->m_nZoomCx, cx);
-    EXPECT_EQ(zt::ReadPixels(w.view->m_bmpZoom), pic);
-    EXPECT_EQ(zt::ReadPixels(w.view->m_bmpZoomSave), pic);
+    EXPECT_EQ(zt::ZoomedPixels(*w.view), pic);
+    EXPECT_EQ(zt::ZoomedPixels(*w.view, true), pic);
 }
 
 struct WindowCase {
@@ -161,6 +162,26 @@ TEST(Capture, AMinimisedForegroundWindowLeavesEverythingAsItWas) {
     EXPECT_EQ(w.view->m_bPending, 0);
 }
 
+// A grab of a new size makes its memory before the old picture goes: without it the
+// old picture stays, the frame comes back, and a box says why.
+TEST(Capture, WithoutMemoryForANewPictureTheOldOneStays) {
+    FakeClock clock;
+    zt::PatternWindow small(700, 300, 120, 90), big(600, 200, 300, 200);
+    zt::ZarpWindow w;
+    w.CaptureWindow(small.hwnd);
+    const auto before = zt::ZoomedPixels(*w.view);
+    zt::AllocLimit limit(120ull * 90 * 4);
+    zt::WarningCatcher catcher;
+    w.CaptureWindow(big.hwnd);
+    EXPECT_EQ(catcher.Stop(), L"メモリが不足しているため、画面を取り込めません。");
+    EXPECT_EQ(catcher.count, 1);
+    EXPECT_EQ(w.view->m_nImageCx, 120);
+    EXPECT_EQ(zt::ZoomedPixels(*w.view), before);
+    EXPECT_EQ(w.view->m_bRange, 1);
+    EXPECT_TRUE(w.frame->IsWindowVisible());
+    EXPECT_EQ(w.view->m_bPending, 0);
+}
+
 TEST(Capture, NoPictureYetZoomChangeRendersEmptyAndGrey) {
     zt::ZarpWindow w;
     w.view->m_nZoom = 50;
@@ -194,4 +215,57 @@ TEST(Capture, AWindowWhollyOffTheDesktopIsAbandonedLikeAMinimisedOne) {
     EXPECT_EQ(w.view->m_bRange, 1);
     EXPECT_TRUE(w.frame->IsWindowVisible());
     EXPECT_EQ(w.view->m_bPending, 0);
+}
+
+namespace {
+// Stands in for the desktop window manager: answers hr and, on success, the window
+// rectangle less the inset on each side (Windows 10 hides about 7 pixels of resize
+// border on the left, right and bottom).
+struct FrameStandIn {
+    static HRESULT hr;
+    static RECT inset;
+    static HRESULT Query(HWND hWnd, RECT* pBounds) {
+        RECT r;
+        ::GetWindowRect(hWnd, &r);
+        *pBounds = {r.left + inset.left, r.top + inset.top, r.right - inset.right, r.bottom - inset.bottom};
+        return hr;
+    }
+    FrameStandIn() { zarp::SetFrameBoundsQueryForTesting(&Query); }
+    ~FrameStandIn() { zarp::SetFrameBoundsQueryForTesting(nullptr); }
+};
+HRESULT FrameStandIn::hr = S_OK;
+RECT FrameStandIn::inset{};
+}  // namespace
+
+TEST(Capture, ActiveWindowIsItsVisibleFrameWhenTheDesktopManagerKnowsIt) {
+    struct Case {
+        const char* label;
+        WindowCase window;
+        HRESULT hr;
+        RECT inset;
+        CRect want;  // screen rectangle of the picture
+    } cases[] = {
+        {"visible frame inside the window", {400, 300, 200, 150}, S_OK, {7, 0, 7, 7}, {407, 300, 593, 443}},
+        {"visible frame past the left edge", {-100, 50, 400, 200}, S_OK, {7, 0, 7, 7}, {0, 50, 293, 243}},
+        {"visible frame past right and bottom", {ScreenCx() - 120, ScreenCy() - 80, 300, 200}, S_OK, {7, 0, 7, 7},
+         {ScreenCx() - 113, ScreenCy() - 80, ScreenCx(), ScreenCy()}},
+        {"the query fails: the window rectangle", {400, 300, 200, 150}, E_NOTIMPL, {7, 0, 7, 7}, {400, 300, 600, 450}},
+        {"an empty answer: the window rectangle", {400, 300, 200, 150}, S_OK, {100, 0, 100, 0}, {400, 300, 600, 450}},
+    };
+    FakeClock clock;
+    FrameStandIn standIn;
+    zt::ZarpWindow w;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        FrameStandIn::hr = c.hr;
+        FrameStandIn::inset = c.inset;
+        zt::PatternWindow pattern(c.window.x, c.window.y, c.window.cx, c.window.cy);
+        w.CaptureWindow(pattern.hwnd);
+        int cx = 0, cy = 0;
+        auto pic = zt::ReadPixels(w.view->m_bmpCapture, &cx, &cy);
+        EXPECT_EQ(cx, c.want.Width());
+        EXPECT_EQ(cy, c.want.Height());
+        if (pic.size() != (size_t)c.want.Width() * c.want.Height()) continue;
+        ExpectPatternRegion(pic, cx, c.want.left, c.want.top, c.want, c.window.x, c.window.y);
+    }
 }
