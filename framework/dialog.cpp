@@ -51,10 +51,22 @@ CFileDialog::CFileDialog(bool bOpenFileDialog, const wchar_t* defExt, const wcha
     m_ofn.nMaxFile = (DWORD)m_file.size();
 }
 
+namespace {
+CFileDialog::StandIn g_standIn = nullptr;
+}
+
+CFileDialog::StandIn CFileDialog::SetStandInForTesting(StandIn standIn) {
+    StandIn previous = g_standIn;
+    g_standIn = standIn;
+    return previous;
+}
+
 INT_PTR CFileDialog::DoModal() {
     CWnd* pParent = m_pParent ? m_pParent : AfxGetMainWnd();
     m_ofn.hwndOwner = pParent ? pParent->m_hWnd : nullptr;
-    BOOL ok = m_bOpen ? ::GetOpenFileNameW(&m_ofn) : ::GetSaveFileNameW(&m_ofn);
+    BOOL ok = g_standIn ? g_standIn(m_ofn, m_bOpen)
+              : m_bOpen ? ::GetOpenFileNameW(&m_ofn)
+                        : ::GetSaveFileNameW(&m_ofn);
     m_file.resize(wcslen(m_file.c_str()));
     return ok ? IDOK : IDCANCEL;
 }

@@ -39,6 +39,13 @@ public:
     CFileDialog& operator=(const CFileDialog&) = delete;
     OPENFILENAMEW m_ofn{};
     INT_PTR DoModal();
+
+    // Test seam between a program and the platform's dialog: while a stand-in is set,
+    // DoModal calls it instead, with the settings the dialog would get. It returns
+    // TRUE for OK (after writing the chosen path into lpstrFile) or FALSE for Cancel.
+    // Null restores the platform's dialog; the previous stand-in is returned.
+    using StandIn = BOOL (*)(OPENFILENAMEW& ofn, bool bOpenFileDialog);
+    static StandIn SetStandInForTesting(StandIn standIn);
     CString GetPathName() const { return CString(m_file.c_str()); }
     CString GetFileName() const;
 

@@ -1,35 +1,58 @@
-// Save As: the save dialog, the read-only refusal, the remembered folder and a BMP
-// file written so that a failure never destroys the file that was there.
+// Save As: the save dialog in a folder it can open, the read-only refusal, the
+// remembered folder, and a BMP file written so that a failure never destroys the file
+// that was there and is told with its real cause.
 #include "../view/ZarpView.h"
+#include "BmpBandWriter.h"
 #include "DibUtil.h"
+#include "SafeSave.h"
 #include "path_split.h"
 
 namespace {
 const wchar_t kFilter[] = L"ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞ (*.bmp)|*.bmp||";
-const wchar_t kCannotWrite[] = L" に書き込めません。読取専用か、または使用中です。";
-const wchar_t kWarning[] = L"警告";
 
-// Writes the whole file beside the target, then puts it in the target's place.
-bool WriteBmpReplacing(const CString& path, const CString& dir, HGLOBAL hDib) {
-    wchar_t temp[MAX_PATH * 2];
-    CString folder = dir.IsEmpty() ? CString(L".") : dir;
-    if (!::GetTempFileNameW(folder, L"zrp", 0, temp)) return false;
-    HANDLE h = ::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        ::DeleteFileW(temp);
-        return false;
+// The system's own words for an error, without the line end it comes with.
+CString SystemMessage(DWORD err) {
+    wchar_t* text = nullptr;
+    ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring s = text ? text : L"";
+    if (text) ::LocalFree(text);
+    while (!s.empty() && (s.back() == L'\r' || s.back() == L'\n' || s.back() == L' ')) s.pop_back();
+    if (s.empty()) s = L"(" + std::to_wstring(err) + L")";
+    return CString(s);
+}
+
+// What the warning box says when fileName could not be saved for the error err.
+CString FailureText(const CString& fileName, DWORD err) {
+    switch (err) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:  // the old file is held by another program
+        return fileName + L" に書き込めません。読取専用か、または使用中です。";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return fileName + L" に書き込めません。ディスクの空き容量が不足しています。";
+    case ERROR_PATH_NOT_FOUND:
+        return fileName + L" に書き込めません。フォルダーが見つかりません。";
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return L"メモリが不足しているため、" + fileName + L" を保存できません。";
+    default:
+        return fileName + L" に書き込めません。" + SystemMessage(err);
     }
-    bool ok = CDibUtil::WriteBmpFile(h, hDib);
-    ok = ::CloseHandle(h) && ok;
-    if (ok) ok = ::MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    if (!ok) ::DeleteFileW(temp);
-    return ok;
 }
 }  // namespace
 
 void CZarpView::OnFileSaveAs() {
+    if (OutputRect().IsRectEmpty()) return;  // nothing to save: no dialog, no file, no zp.x
     CFileDialog dlg(false, L"bmp", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFilter);
-    dlg.m_ofn.lpstrInitialDir = m_strWork;
+    // A remembered folder that does not exist, is too long for the dialog or names a
+    // device would make the dialog fail: the start folder stands in for it.
+    std::wstring folder = zarp::UsableFolder(m_strWork.str());
+    if (folder.empty()) folder = zarp::UsableFolder(m_strInitDir.str());
+    dlg.m_ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     if (dlg.DoModal() != IDOK) return;
     CString path = dlg.GetPathName();
     if (path.IsEmpty()) return;
@@ -37,9 +60,11 @@ void CZarpView::OnFileSaveAs() {
 }
 
 bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
+    const CRect output = OutputRect();
+    if (output.IsRectEmpty()) return false;
     CFileStatus status;
     if (CFile::GetStatus(path, status) && (status.m_attribute & CFile::readOnly)) {
-        MessageBox(fileName + kCannotWrite, kWarning, MB_ICONEXCLAMATION | MB_OK);
+        Warn(FailureText(fileName, ERROR_ACCESS_DENIED));
         return false;
     }
     CDibUtil util;
@@ -47,12 +72,20 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
     m_strWork = zarp::FolderOfDir(util.m_strDir.str());
     WriteSettings();
 
-    bool ok = ExtractRange();
-    HGLOBAL hDib = ok ? util.BitmapToDib(m_bmpWork, m_hWnd) : nullptr;
-    ok = hDib && WriteBmpReplacing(path, util.m_strDir, hDib);
-    if (hDib) ::GlobalFree(hDib);
-    // A file that could not be written in full gets the same warning: its wording
-    // already names a file that is read-only or in use.
-    if (!ok) MessageBox(fileName + kCannotWrite, kWarning, MB_ICONEXCLAMATION | MB_OK);
-    return ok;
+    // The picture and the buffer to write it through come first: when memory runs
+    // out, no file has been touched.
+    DWORD err = 0;
+    CBmpBandWriter writer;
+    ::SetLastError(0);
+    if (!ExtractRange()) {
+        err = ::GetLastError();
+        if (err == 0) err = ERROR_NOT_ENOUGH_MEMORY;  // the output bitmap could not be made
+    } else if (!writer.Prepare(m_bmpWork, output.Width(), output.Height(), m_hWnd)) {
+        err = ::GetLastError();
+        if (err == 0) err = ERROR_NOT_ENOUGH_MEMORY;
+    } else {
+        err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer.Write(h); }, zarp::SaveOptions{});
+    }
+    if (err) Warn(FailureText(fileName, err));
+    return err == 0;
 }

@@ -3,10 +3,17 @@
 #include <direct.h>
 #include <shellapi.h>
 #include <string>
+#include "SafeSave.h"
+#include "path_rules.h"
 #include "settings_format.h"
 
 namespace {
-const wchar_t kSettingsFile[] = L"zp.x";
+// A file in the start folder, by its full path.
+std::wstring InFolder(const CString& folder, const wchar_t* name) {
+    std::wstring path = folder.str();
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    return path + name;
+}
 
 // The folder in the system's narrow code page, or nothing if it cannot hold it.
 bool ToAnsi(const CString& folder, std::string& out) {
@@ -38,70 +45,85 @@ CString FromBytes(const std::string& bytes, UINT codePage) {
 
 void CZarpView::ReadSettings() {
     _wchdir(m_strInitDir);
-    std::string bytes;
-    bool opened = false;
-    {
-        CFile file;
-        if (file.Open(kSettingsFile, CFile::modeRead | CFile::shareDenyWrite | CFile::modeCreate |
-                                         CFile::modeNoTruncate | CFile::typeBinary)) {
-            opened = true;
-            try {
-                ULONGLONG len = file.GetLength();
-                if (len > 1 << 20) len = 1 << 20;  // a settings file is a few hundred bytes
-                bytes.resize((size_t)len);
-                UINT got = bytes.empty() ? 0 : file.Read(&bytes[0], (UINT)bytes.size());
-                bytes.resize(got);
-            } catch (CFileException&) {
-                bytes.clear();
-            }
-        }
-    }
-    if (!opened) {
-        // Neither readable nor creatable (read-only media, say): start in the start folder.
-        m_strWork = m_strInitDir;
-        return;
-    }
-    if (bytes.empty()) {
-        m_strWork = m_strInitDir;
+    // The start folder, unless the file names a folder.
+    m_strWork = m_strInitDir;
+    const std::wstring file = InFolder(m_strInitDir, L"zp.x");
+    switch (zarp::ProbeFile(file)) {
+    case zarp::FileKind::missing: {
+        // A first run: the file is created empty, then written with the start folder.
+        // CREATE_NEW follows no link: a link pointing nowhere stays as it is.
+        HANDLE h = ::CreateFileW(zarp::LongPathForm(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return;  // read-only media, say
+        ::CloseHandle(h);
         WriteSettings();
         return;
     }
-    auto folder = zarp::ParseSettings(bytes);
-    m_strWork = folder ? FromBytes(folder->bytes, folder->utf8 ? CP_UTF8 : CP_ACP) : CString();
-    if (m_strWork.IsEmpty()) m_strWork = m_strInitDir;
+    case zarp::FileKind::other:
+        return;  // a link, a folder or a device is neither followed nor rewritten
+    case zarp::FileKind::regular:
+        break;
+    }
+    char buffer[zarp::kSettingsReadLimit];
+    UINT got = 0;
+    {
+        CFile f;
+        if (!f.Open(zarp::LongPathForm(file).c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary))
+            return;
+        try {
+            got = f.Read(buffer, sizeof buffer);
+        } catch (CFileException&) {
+            return;  // a read error leaves the file alone
+        }
+    }
+    if (got == 0) {
+        WriteSettings();
+        return;
+    }
+    auto folder = zarp::ParseSettings(std::string(buffer, got));
+    CString text = folder ? FromBytes(folder->bytes, folder->utf8 ? CP_UTF8 : CP_ACP) : CString();
+    // A line too long to be any folder the dialog could open counts as none.
+    if (!text.IsEmpty() && (size_t)text.GetLength() < zarp::kMaxPath) m_strWork = text;
 }
 
 bool CZarpView::WriteSettings() {
+    // A folder the save dialog could not be given is never written to the file.
+    if (zarp::UsableFolder(m_strWork.str()).empty()) return false;
     std::string folder;
     bool utf8 = !ToAnsi(m_strWork, folder);
     if (utf8) folder = ToUtf8(m_strWork);
     const std::string text = zarp::BuildSettings(folder, utf8);
     _wchdir(m_strInitDir);
-    try {
-        CFileStatus status;
-        if (CFile::GetStatus(kSettingsFile, status)) {
-            status.m_attribute &= ~CFile::readOnly;
-            CFile::SetStatus(kSettingsFile, status);
-        }
-        CFile file;
-        CFileException error;
-        if (!file.Open(kSettingsFile, CFile::modeWrite | CFile::shareDenyWrite | CFile::modeCreate |
-                                          CFile::typeBinary, &error))
-            throw error;
-        file.Write(text.data(), (UINT)text.size());
-        file.Close();
-        if (CFile::GetStatus(kSettingsFile, status)) {
-            status.m_attribute |= CFile::readOnly;
-            CFile::SetStatus(kSettingsFile, status);
-        }
-    } catch (CFileException&) {
-        // The folder stays remembered for this run; nothing else depends on the file.
-        return false;
-    }
-    return true;
+    // Written beside the old file and put in its place only when complete, so that a
+    // failed write never leaves it empty; read-only again afterwards.
+    zarp::SaveOptions options;
+    options.followLink = false;
+    options.keepReadOnly = true;
+    options.flush = true;
+    const DWORD err = zarp::SaveReplacing(InFolder(m_strInitDir, L"zp.x"), [&text](HANDLE h) -> DWORD {
+        DWORD written = 0;
+        if (!::WriteFile(h, text.data(), (DWORD)text.size(), &written, nullptr)) return ::GetLastError();
+        return written == text.size() ? 0 : ERROR_DISK_FULL;
+    }, options);
+    // The folder stays remembered for this run whatever happened; nothing else depends on the file.
+    return err == 0;
 }
 
 void CZarpView::OnHelpPage() {
     _wchdir(m_strInitDir);
-    ::ShellExecuteW(m_hWnd, nullptr, L"help.html", nullptr, nullptr, SW_SHOWNORMAL);
+    // The start folder's page, else the one beside the program, else nothing. Asked for
+    // by full path: a bare name would leave the choice to the shell's search order.
+    auto isFile = [](const std::wstring& path) {
+        const DWORD attrs = ::GetFileAttributesW(zarp::LongPathForm(path).c_str());
+        return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+    };
+    std::wstring page = InFolder(m_strInitDir, L"help.html");
+    if (!isFile(page)) {
+        std::wstring exe(32768, L'\0');
+        exe.resize(::GetModuleFileNameW(nullptr, &exe[0], (DWORD)exe.size()));
+        const size_t sep = exe.find_last_of(L"\\/");
+        page = sep == std::wstring::npos ? std::wstring() : exe.substr(0, sep + 1) + L"help.html";
+        if (page.empty() || !isFile(page)) return;
+    }
+    ::ShellExecuteW(m_hWnd, nullptr, page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -3,7 +3,9 @@
 # the default extension, the picture at the zoom shown and the marked range (decoded by
 # ImageMagick and by Pillow), the replace question, a read-only file refused with a
 # warning, cancelling, the remembered folder in "zp.x" (bytes and read-only mode) and
-# after a restart, the right-button context menu, and a start in another folder.
+# after a restart, the right-button context menu, a start in another folder, a zp.x
+# naming folders the dialog cannot open (a folder called aux, CON), a save over a
+# link, and a zp.x that is a link.
 # Usage: save.sh Zarp.exe zarp_driver.exe screenshot-folder
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -222,6 +224,75 @@ check "Save" "closed" "$(drv save-as whole yes 2>&1 | tail -1)"
 poll 6 test -f "$ELSEWHERE/whole.bmp"
 check_true "whole.bmp holds the whole screen" px picture "$ELSEWHERE/whole.bmp" "$WORK/ref.png" 100
 check "zp.x there still holds that folder" "$(settings_bytes "$ELSEWHERE")" "$(bytes_of "$ELSEWHERE/zp.x")"
+check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
+zarp_ended
+
+section "zp.x naming a folder called aux, then CON: the dialog opens in the start folder"
+POISON=$WORK/poison
+mkdir -p "$POISON/aux"
+printf 'old target\n' >"$POISON/target.bmp"
+ln -s target.bmp "$POISON/link.bmp"
+n=0
+for bad in "$(winpath "$POISON")\\aux" CON; do
+    n=$((n + 1))
+    printf '[ InitDir ] =\r\n%s\r\n' "$bad" >"$POISON/zp.x"
+    chmod 444 "$POISON/zp.x"
+    ZARP_START_DIR=$POISON start_zarp
+    check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+    capture_screen
+    poll 6 view_matches 100
+    open_save_as
+    check "zp.x holding $bad: the dialog opens in the start folder" "folder $(winpath "$POISON")" \
+        "$(drv file-dialog 10000 | grep '^folder')"
+    check "Save" "closed" "$(drv save-as "saved$n" yes 2>&1 | tail -1)"
+    poll 6 test -f "$POISON/saved$n.bmp"
+    check "the picture is saved" "BMP3 1920 1080" "$(identify -format '%m %w %h' "$POISON/saved$n.bmp" 2>&1)"
+    zarp_idle
+    check_true "Zarp is still running" drv pid
+    check "zp.x now holds the start folder" "$(settings_bytes "$POISON")" "$(bytes_of "$POISON/zp.x")"
+    if [ $n = 1 ]; then
+        open_save_as
+        check "Save into the folder called aux" "closed" \
+            "$(drv save-as "$(winpath "$POISON")\\aux\\inaux" yes 2>&1 | tail -1)"
+        poll 6 test -f "$POISON/aux/inaux.bmp"
+        check "the picture is there" "BMP3 1920 1080" "$(identify -format '%m %w %h' "$POISON/aux/inaux.bmp" 2>&1)"
+        zarp_idle
+        check "zp.x does not take that folder" "$(settings_bytes "$POISON")" "$(bytes_of "$POISON/zp.x")"
+        open_save_as
+        check "the next dialog opens in the start folder again" "folder $(winpath "$POISON")" \
+            "$(drv file-dialog 10000 | grep '^folder')"
+    else
+        open_save_as
+        check "Save over a link" "$(printf 'typed link\n%s\nanswered yes\nclosed' "$question")" \
+            "$(drv save-as link yes 2>&1)"
+        zarp_idle
+        check "link.bmp is still a link to target.bmp" "target.bmp" "$(readlink "$POISON/link.bmp")"
+        check "target.bmp holds the picture" "BMP3 1920 1080" "$(identify -format '%m %w %h' "$POISON/target.bmp" 2>&1)"
+        open_save_as
+    fi
+    check "Cancel" "cancelled" "$(drv save-as ignored cancel 2>&1)"
+    check "no temporary file is left" "" "$(cd "$POISON" && find . -name '*.tmp')"
+    check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
+    zarp_ended
+done
+
+section "zp.x that is a link: neither followed nor rewritten"
+LINKED=$WORK/linked
+mkdir -p "$LINKED"
+printf 'not for Zarp\n' >"$LINKED/real.x"
+ln -s real.x "$LINKED/zp.x"
+ZARP_START_DIR=$LINKED start_zarp
+check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+capture_screen
+poll 6 view_matches 100
+open_save_as
+check "the dialog opens in the start folder" "folder $(winpath "$LINKED")" "$(drv file-dialog 10000 | grep '^folder')"
+check "Save" "closed" "$(drv save-as linked yes 2>&1 | tail -1)"
+poll 6 test -f "$LINKED/linked.bmp"
+zarp_idle
+check "zp.x is still a link" "real.x" "$(readlink "$LINKED/zp.x")"
+check "what it points to is untouched" "not for Zarp" "$(cat "$LINKED/real.x")"
+check "and not made read-only" 644 "$(stat -c %a "$LINKED/real.x")"
 check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
 zarp_ended
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the full-disk save test on a real, tiny file system: a 64 KiB tmpfs holding one
-# small file, so a picture saved over it cannot fit. Needs root (CI runs as root).
+# Runs the full-disk tests on a real, tiny file system: a 64 KiB tmpfs holding a small
+# picture file and a settings file, the rest filled, so that nothing more fits. Needs
+# root (CI runs as root).
 # Usage: full_disk.sh TEST_EXE
 set -uo pipefail
 exe=$1
@@ -12,5 +13,9 @@ if ! mount -t tmpfs -o size=64k tmpfs "$dir" 2>/dev/null; then
 fi
 trap 'umount "$dir"; rmdir "$dir"' EXIT
 head -c 20000 /dev/urandom >"$dir/kept.bmp"
+printf '[ InitDir ] =\r\nC:\\\r\n' >"$dir/zp.x"
+chmod 444 "$dir/zp.x"
+head -c 1M /dev/zero >"$dir/filler" 2>/dev/null   # stops when the disk is full
 export ZARP_FULL_DIR="Z:${dir//\//\\}"
-wine "$exe" --gtest_filter='SaveFixture.AFullDiskLeavesTheOldFileWhole' --gtest_brief=1
+wine "$exe" --gtest_brief=1 \
+    --gtest_filter='SaveFixture.EachFailure*:SettingsFixture.AFileThatCannotBeReadOrRewritten*'

@@ -1,8 +1,13 @@
-// Save As through the real save dialog, filled in by a helper thread as a user would.
+// Save As through the real save dialog, filled in by a helper thread as a user would;
+// the folder the dialog is given; every way a save can fail; the BMP written in bands.
 #include <direct.h>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
+#include "../../framework/handles.h"
+#include "../../image/BmpBandWriter.h"
+#include "../../image/DibUtil.h"
 #include "dialog_robot.h"
 #include "support.h"
 
@@ -29,6 +34,30 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     ::CloseHandle(f);
 }
 
+std::wstring Widen(const char* s) { return std::wstring(s, s + strlen(s)); }
+
+// Names of the temporary files left in a folder.
+std::vector<std::wstring> Leftovers(const std::wstring& dir) {
+    std::vector<std::wstring> out;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = ::FindFirstFileW((L"\\\\?\\" + dir + L"\\*.tmp").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return out;
+    do out.push_back(fd.cFileName);
+    while (::FindNextFileW(find, &fd));
+    ::FindClose(find);
+    return out;
+}
+
+// A folder whose full path is exactly length characters: base, a separator and one
+// name of the rest. Made through the long form, which takes any length.
+std::wstring FolderOfLength(const std::wstring& base, size_t length) {
+    std::wstring dir = base + L"\\" + std::wstring(length - base.size() - 1, L'd');
+    ::CreateDirectoryW((L"\\\\?\\" + dir).c_str(), nullptr);
+    return dir;
+}
+
+const size_t kShotFileBytes = 14u + 40u + 120u * 4u * 90u;  // the 120 x 90 pattern at 32 bpp
+
 struct SaveFixture : ::testing::Test {
     FakeClock clock;
     zt::PatternWindow pattern{700, 300, 120, 90};
@@ -44,10 +73,12 @@ struct SaveFixture : ::testing::Test {
         out = std::wstring(base) + L"zarp-out";
         ::CreateDirectoryW(start.c_str(), nullptr);
         ::CreateDirectoryW(out.c_str(), nullptr);
-        for (const wchar_t* f : {L"\\shot.bmp", L"\\ro.bmp", L"\\held.bmp", L"\\old.bmp"}) {
+        for (const wchar_t* f : {L"\\shot.bmp", L"\\ro.bmp", L"\\held.bmp", L"\\old.bmp", L"\\left.bmp",
+                                  L"\\left.bmp.zarp.tmp"}) {
             ::SetFileAttributesW((out + f).c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW((out + f).c_str());
         }
+        for (const std::wstring& f : Leftovers(out)) ::DeleteFileW((out + L"\\" + f).c_str());
         ::SetFileAttributesW((start + L"\\zp.x").c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW((start + L"\\zp.x").c_str());
         w.view->m_strInitDir = start.c_str();
@@ -69,6 +100,7 @@ struct SaveFixture : ::testing::Test {
 
 TEST_F(SaveFixture, SavesTheZoomedPictureAndRemembersTheFolder) {
     ASSERT_EQ(w.view->m_nImageCx, 120);
+    w.frame->SetZoomPosition(50);  // the slider too, or the frame's timer puts 100 back
     w.view->m_nZoom = 50;
     w.Tick();
     zt::SaveRobot robot;
@@ -84,7 +116,7 @@ TEST_F(SaveFixture, SavesTheZoomedPictureAndRemembersTheFolder) {
     auto px = zt::DibPixels(dib, &cx, &cy);
     EXPECT_EQ(cx, 60);
     EXPECT_EQ(cy, 45);
-    EXPECT_EQ(px, zt::ReadPixels(w.view->m_bmpZoom));
+    EXPECT_EQ(px, zt::ZoomedPixels(*w.view));
     EXPECT_EQ(w.view->m_strWork, CString(out.c_str()));
     auto settings = ReadFileBytes(start + L"\\zp.x");
     std::string s(settings.begin(), settings.end());
@@ -122,26 +154,6 @@ TEST_F(SaveFixture, CancelChangesNothing) {
     EXPECT_TRUE(w.view->m_bmpWork.IsNull());
 }
 
-TEST_F(SaveFixture, AFileHeldOpenByAnotherProgramIsNotDestroyed) {
-    const std::wstring held = out + L"\\held.bmp";
-    WriteFileBytes(held, "precious");
-    HANDLE lock = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    zt::SaveRobot robot;
-    robot.name = held;
-    robot.answerReplace = true;
-    SaveWith(robot);
-    ::CloseHandle(lock);
-    EXPECT_EQ(robot.warningText, L"held.bmp に書き込めません。読取専用か、または使用中です。");
-    auto now = ReadFileBytes(held);
-    EXPECT_EQ(std::string(now.begin(), now.end()), "precious");
-    // No temporary file is left behind.
-    WIN32_FIND_DATAW fd;
-    HANDLE find = ::FindFirstFileW((out + L"\\zrp*.tmp").c_str(), &fd);
-    EXPECT_EQ(find, INVALID_HANDLE_VALUE);
-    if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
-}
-
 TEST_F(SaveFixture, AnExistingWritableFileIsReplacedAfterTheQuestion) {
     const std::wstring old = out + L"\\old.bmp";
     WriteFileBytes(old, "old content");
@@ -153,7 +165,7 @@ TEST_F(SaveFixture, AnExistingWritableFileIsReplacedAfterTheQuestion) {
     auto now = ReadFileBytes(old);
     ASSERT_GE(now.size(), 2u);
     EXPECT_EQ(now[0], 'B');
-    EXPECT_EQ(now.size(), 14u + 40u + 120u * 4u * 90u);
+    EXPECT_EQ(now.size(), kShotFileBytes);
 }
 
 TEST_F(SaveFixture, AnUnwritableSettingsFileNeverStopsTheSave) {
@@ -163,32 +175,258 @@ TEST_F(SaveFixture, AnUnwritableSettingsFileNeverStopsTheSave) {
     ::DeleteFileW(settings.c_str());
     ASSERT_TRUE(::CreateDirectoryW(settings.c_str(), nullptr));
     EXPECT_TRUE(w.view->SavePicture((out + L"\\shot.bmp").c_str(), L"shot.bmp"));
-    EXPECT_EQ(ReadFileBytes(out + L"\\shot.bmp").size(), 14u + 40u + 120u * 4u * 90u);
+    EXPECT_EQ(ReadFileBytes(out + L"\\shot.bmp").size(), kShotFileBytes);
     EXPECT_EQ(w.view->m_strWork, CString(out.c_str()));  // remembered for this run
     ::RemoveDirectoryW(settings.c_str());
 }
 
-// A save onto a file system with too little room (a tiny tmpfs, mounted by
-// tests/win32/full_disk.sh, which passes its folder in ZARP_FULL_DIR) fails with the
-// warning, and the file that was there survives whole.
-TEST_F(SaveFixture, AFullDiskLeavesTheOldFileWhole) {
-    const char* full = std::getenv("ZARP_FULL_DIR");
-    if (!full) GTEST_SKIP() << "needs a nearly full file system (tests/win32/full_disk.sh)";
-    std::wstring dir(full, full + strlen(full));
-    const std::wstring target = dir + L"\\kept.bmp";
-    auto before = ReadFileBytes(target);
-    ASSERT_FALSE(before.empty());
-    // A picture far larger than the room left.
-    zt::PatternWindow big(0, 0, 400, 300);
-    w.CaptureWindow(big.hwnd);
-    zt::SaveRobot robot;
-    robot.name = target;
-    robot.answerReplace = true;
-    SaveWith(robot);
-    EXPECT_EQ(robot.warningText, L"kept.bmp に書き込めません。読取専用か、または使用中です。");
-    EXPECT_EQ(ReadFileBytes(target), before);
-    WIN32_FIND_DATAW fd;
-    HANDLE find = ::FindFirstFileW((dir + L"\\zrp*.tmp").c_str(), &fd);
-    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "a temporary file was left behind";
-    if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+
+namespace {
+std::wstring g_initialDir;
+int g_dialogs = 0;
+BOOL RecordInitialDir(OPENFILENAMEW& ofn, bool) {
+    ++g_dialogs;
+    g_initialDir = ofn.lpstrInitialDir ? ofn.lpstrInitialDir : L"<none>";
+    return FALSE;  // the user cancels
+}
+}  // namespace
+
+// The dialog gets the remembered folder only when it can open it; otherwise the start
+// folder. Through a stand-in for the platform's dialog, which records what it gets.
+TEST_F(SaveFixture, TheDialogGetsTheRememberedFolderOnlyWhenItCanOpenIt) {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring base = std::wstring(temp) + L"zarp-folders";
+    ::CreateDirectoryW(base.c_str(), nullptr);
+    const std::wstring aux = base + L"\\aux";
+    ::CreateDirectoryW((L"\\\\?\\" + aux).c_str(), nullptr);  // a name only the long form can make
+    const std::wstring aFile = base + L"\\plain.txt";
+    WriteFileBytes(aFile, "not a folder");
+    struct Case {
+        const char* what;
+        std::wstring work;
+        bool usable;
+    } cases[] = {
+        {"the folder of the last save", out, true},
+        {"a folder of 257 characters", FolderOfLength(base, 257), true},
+        {"CON", L"CON", false},
+        {"NUL", L"NUL", false},
+        {"AUX", L"AUX", false},
+        {"COM1", L"COM1", false},
+        {"a device in a path", L"Z:\\tmp\\CON", false},
+        {"a folder named aux", aux, false},
+        {"a device name with an extension", base + L"\\lpt1.dir", false},
+        {"a folder of 258 characters", FolderOfLength(base, 258), false},
+        {"a folder of 300 characters", FolderOfLength(base, 300), false},
+        {"a missing folder", base + L"\\missing", false},
+        {"a file, not a folder", aFile, false},
+        {"a colon in a name", base + L"\\a:b", false},
+    };
+    auto previous = CFileDialog::SetStandInForTesting(&RecordInitialDir);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        w.view->m_strWork = c.work.c_str();
+        g_initialDir.clear();
+        w.Command(ID_FILE_SAVE_AS);
+        EXPECT_EQ(g_initialDir, c.usable ? c.work : start);
+    }
+    // An over-long folder line in zp.x, read at start-up: the start folder again.
+    WriteFileBytes(start + L"\\zp.x", "[ InitDir ] =\r\n" + std::string(1000, 'x') + "\r\n");
+    w.view->ReadSettings();
+    g_initialDir.clear();
+    w.Command(ID_FILE_SAVE_AS);
+    EXPECT_EQ(g_initialDir, start);
+    // With nothing to output there is no dialog at all, and zp.x stays as it was.
+    const auto settings = ReadFileBytes(start + L"\\zp.x");
+    w.Command(ID_RANGE);  // range mode with no range marked
+    const int dialogs = g_dialogs;
+    w.view->OnFileSaveAs();
+    EXPECT_EQ(g_dialogs, dialogs);
+    EXPECT_FALSE(w.view->SavePicture((out + L"\\nothing.bmp").c_str(), L"nothing.bmp"));
+    EXPECT_EQ(::GetFileAttributesW((out + L"\\nothing.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFileBytes(start + L"\\zp.x"), settings);
+    CFileDialog::SetStandInForTesting(previous);
+}
+
+namespace {
+afx::HandleKind g_refused;
+bool RefuseOneKind(afx::HandleKind kind, unsigned long long) { return kind != g_refused; }
+}  // namespace
+
+// Every failure gets a box that names its cause, the file that was there stays whole
+// and no temporary file is left. Two rows need a special file system: a full disk
+// (tests/win32/full_disk.sh) and a folder the test's user may not write to
+// (tests/win32/unprivileged.sh); they are skipped elsewhere.
+TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
+    const char* fullDir = std::getenv("ZARP_FULL_DIR");
+    const char* lockedDir = std::getenv("ZARP_LOCKED_DIR");
+    const std::wstring inUse = L" に書き込めません。読取専用か、または使用中です。";
+    HANDLE held = INVALID_HANDLE_VALUE;
+    struct Row {
+        const char* what;
+        std::wstring dir, name;
+        std::wstring text;  // empty: any text naming the file, other than the in-use one
+        std::function<void()> before, after;
+    } rows[] = {
+        {"a folder that vanished", out + L"\\gone", L"lost.bmp", L"lost.bmp に書き込めません。フォルダーが見つかりません。"},
+        {"a file another program holds", out, L"held.bmp", L"held.bmp" + inUse,
+         [&] {
+             held = ::CreateFileW((out + L"\\held.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+         },
+         [&] { ::CloseHandle(held); }},
+        {"no memory for the picture", out, L"old.bmp", L"メモリが不足しているため、old.bmp を保存できません。",
+         [&] {
+             w.view->m_bmpWork.DeleteObject();
+             g_refused = afx::HandleKind::Bitmap;
+             afx::SetAllocGateForTesting(&RefuseOneKind);
+         },
+         [] { afx::SetAllocGateForTesting(nullptr); }},
+        {"no memory for the band buffer", out, L"old.bmp", L"メモリが不足しているため、old.bmp を保存できません。",
+         [&] {
+             g_refused = afx::HandleKind::Global;
+             afx::SetAllocGateForTesting(&RefuseOneKind);
+         },
+         [] { afx::SetAllocGateForTesting(nullptr); }},
+        {"a device's name", out, L"aux.bmp", L""},
+        {"a full disk", fullDir ? Widen(fullDir) : L"", L"kept.bmp",
+         L"kept.bmp に書き込めません。ディスクの空き容量が不足しています。"},
+        {"a folder and a file of another user", lockedDir ? Widen(lockedDir) : L"", L"theirs.bmp", L"theirs.bmp" + inUse},
+    };
+    WriteFileBytes(out + L"\\held.bmp", "precious");
+    WriteFileBytes(out + L"\\old.bmp", "old content");
+    for (Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        if (r.dir.empty()) continue;  // needs a file system this run does not have
+        const std::wstring target = r.dir + L"\\" + r.name;
+        const bool device = r.text.empty();
+        const auto before = device ? std::vector<uint8_t>() : ReadFileBytes(target);
+        if (r.before) r.before();
+        zt::WarningCatcher catcher;
+        EXPECT_FALSE(w.view->SavePicture(target.c_str(), r.name.c_str()));
+        const std::wstring text = catcher.Stop();
+        if (r.after) r.after();
+        if (device) {
+            EXPECT_EQ(text.rfind(r.name + L" に書き込めません。", 0), 0u) << text.size();
+            EXPECT_GT(text.size(), r.name.size() + 9);
+            EXPECT_EQ(text.find(inUse), std::wstring::npos);
+        } else {
+            EXPECT_EQ(text, r.text);
+            EXPECT_EQ(ReadFileBytes(target), before);
+        }
+        EXPECT_EQ(catcher.count, 1);
+        EXPECT_TRUE(Leftovers(r.dir).empty());
+    }
+}
+
+// Where the folder refuses new files but the file itself may be written, the file is
+// written in place: a picture over the user's own file, and zp.x, read-only, in a start
+// folder of another user. File modes count only for an unprivileged user:
+// tests/win32/unprivileged.sh runs this as one and names the folder in ZARP_LOCKED_DIR.
+TEST_F(SaveFixture, AFolderThatRefusesNewFilesIsWrittenInPlace) {
+    const char* locked = std::getenv("ZARP_LOCKED_DIR");
+    if (!locked) GTEST_SKIP() << "needs a folder of another user (tests/win32/unprivileged.sh)";
+    const std::wstring dir = Widen(locked);
+    const std::wstring mine = dir + L"\\mine.bmp";
+    zt::WarningCatcher catcher;
+    EXPECT_TRUE(w.view->SavePicture(mine.c_str(), L"mine.bmp"));
+    EXPECT_EQ(catcher.Stop(), L"");
+    const auto bytes = ReadFileBytes(mine);
+    ASSERT_EQ(bytes.size(), kShotFileBytes);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_TRUE(Leftovers(dir).empty());
+
+    const std::wstring startDir = dir + L"\\start";
+    w.view->m_strInitDir = startDir.c_str();
+    w.view->m_strWork = out.c_str();
+    EXPECT_TRUE(w.view->WriteSettings());
+    const auto settings = ReadFileBytes(startDir + L"\\zp.x");
+    EXPECT_EQ(std::string(settings.begin(), settings.end()),
+              "[ InitDir ] =\r\n" + std::string(out.begin(), out.end()) + "\r\n");
+    EXPECT_TRUE(::GetFileAttributesW((startDir + L"\\zp.x").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(Leftovers(startDir).empty());
+}
+
+// Any path the dialog accepts can be written, even where the temporary file's name
+// passes MAX_PATH; a temporary file left by an interrupted save is cleared first.
+TEST_F(SaveFixture, LongFoldersAndALeftoverStillSave) {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring base = std::wstring(temp) + L"zarp-long";
+    ::CreateDirectoryW(base.c_str(), nullptr);
+    const std::wstring leftover = out + L"\\left.bmp.zarp.tmp";
+    struct Case {
+        const char* what;
+        std::wstring dir, name;
+    } cases[] = {
+        {"a folder of 255 characters", FolderOfLength(base, 255), L"a.b"},
+        {"again, over the file just written", FolderOfLength(base, 255), L"a.b"},
+        {"a folder of 250 characters", FolderOfLength(base, 250), L"ab.bmp"},
+        {"a leftover beside the target", out, L"left.bmp"},
+    };
+    WriteFileBytes(leftover, "half a picture");
+    ::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring target = c.dir + L"\\" + c.name;
+        ASSERT_LT(target.size(), (size_t)MAX_PATH);
+        zt::WarningCatcher catcher;
+        EXPECT_TRUE(w.view->SavePicture(target.c_str(), c.name.c_str()));
+        EXPECT_EQ(catcher.Stop(), L"");
+        EXPECT_EQ(ReadFileBytes(target).size(), kShotFileBytes);
+        EXPECT_TRUE(Leftovers(c.dir).empty());
+        EXPECT_EQ(w.view->m_strWork, CString(c.dir.c_str()));
+    }
+}
+
+// Writing in bands through one buffer gives the bytes of the whole packed DIB written
+// after its file header, for odd widths, partial last bands and one-row bands; on a
+// palette display too (tests/win32/palette_display.sh runs this test there).
+TEST(BmpBands, SameBytesAsTheWholePackedDib) {
+    struct Case {
+        int cx, cy;
+        SIZE_T bandBytes;
+    } cases[] = {
+        {1, 1, CBmpBandWriter::kBandBytes}, {3, 5, 1}, {121, 90, 1000}, {1001, 7, 1},
+        {64, 300, CBmpBandWriter::kBandBytes}, {700, 500, 64 * 1024},
+    };
+    std::mt19937 random(7);
+    HWND desktop = ::GetDesktopWindow();
+    wchar_t tempDir[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, tempDir);
+    const std::wstring file = std::wstring(tempDir) + L"zarp-bands.bmp";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.cx << "x" << c.cy << " band " << c.bandBytes);
+        CBitmap bmp;
+        {
+            CClientDC screen(nullptr);
+            ASSERT_TRUE(bmp.Attach(::CreateCompatibleBitmap(screen, c.cx, c.cy)));
+            // Random pixels, the fourth byte of each included.
+            std::vector<uint32_t> px((size_t)c.cx * c.cy);
+            for (auto& p : px) p = random();
+            BITMAPINFO bi{};
+            bi.bmiHeader = {sizeof(BITMAPINFOHEADER), c.cx, -c.cy, 1, 32, BI_RGB};
+            ::SetDIBits(screen, bmp, 0, c.cy, px.data(), &bi, DIB_RGB_COLORS);
+        }
+        CDibUtil util;
+        HGLOBAL dib = util.BitmapToDib(bmp, desktop);
+        ASSERT_NE(dib, nullptr);
+        HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_TRUE(CDibUtil::WriteBmpFile(h, dib));
+        ::CloseHandle(h);
+        ::GlobalFree(dib);
+        const auto whole = ReadFileBytes(file);
+
+        CBmpBandWriter writer;
+        ASSERT_TRUE(writer.Prepare(bmp, c.cx, c.cy, desktop, c.bandBytes));
+        if (c.bandBytes < 1000) {
+            EXPECT_EQ(writer.BandRows(), 1);  // a band of one row when not even a row fits
+        }
+        h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_EQ(writer.Write(h), 0u);
+        ::CloseHandle(h);
+        const auto banded = ReadFileBytes(file);
+        ASSERT_GT(whole.size(), 54u);
+        EXPECT_TRUE(banded == whole) << banded.size() << " bytes against " << whole.size();
+    }
+    ::DeleteFileW(file.c_str());
 }

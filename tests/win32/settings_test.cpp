@@ -1,6 +1,8 @@
 // The settings file "zp.x": its exact bytes, its read-only attribute, and how the
 // start-up reads it.
 #include <direct.h>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include "support.h"
@@ -19,11 +21,12 @@ std::wstring TempFolder(const wchar_t* name) {
 std::string ReadAll(const std::wstring& path) {
     HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    char buf[4096];
+    std::string out(::GetFileSize(f, nullptr), '\0');
     DWORD got = 0;
-    ::ReadFile(f, buf, sizeof buf, &got, nullptr);
+    if (!out.empty()) ::ReadFile(f, &out[0], (DWORD)out.size(), &got, nullptr);
     ::CloseHandle(f);
-    return std::string(buf, got);
+    out.resize(got);
+    return out;
 }
 void WriteAll(const std::wstring& path, const std::string& bytes) {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -67,14 +70,34 @@ TEST_F(SettingsFixture, FirstRunCreatesTheFileWithTheStartFolderReadOnly) {
 }
 
 TEST_F(SettingsFixture, WriteGivesTheExactBytesAndRewritesAReadOnlyFile) {
+    ::CreateDirectoryW(L"C:\\a", nullptr);
+    ::CreateDirectoryW(L"C:\\a\\b", nullptr);
     w.view->m_strWork = L"C:\\a\\b";
     ASSERT_TRUE(w.view->WriteSettings());
     EXPECT_EQ(ReadAll(file), std::string("[ InitDir ] =\r\nC:\\a\\b\r\n"));
     EXPECT_EQ(ReadAll(file).size(), 23u);
-    w.view->m_strWork = L"D:\\Pictures";
+    w.view->m_strWork = L"C:\\windows";
     ASSERT_TRUE(w.view->WriteSettings());
-    EXPECT_EQ(ReadAll(file), std::string("[ InitDir ] =\r\nD:\\Pictures\r\n"));
+    EXPECT_EQ(ReadAll(file), std::string("[ InitDir ] =\r\nC:\\windows\r\n"));
     EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(::GetFileAttributesW((file + L".zarp.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A folder the save dialog could not be given never reaches the file; the file keeps
+// what it held.
+TEST_F(SettingsFixture, AFolderTheDialogCannotTakeIsNeverWritten) {
+    const std::wstring aux = dir + L"\\aux";
+    ::CreateDirectoryW((L"\\\\?\\" + aux).c_str(), nullptr);
+    w.view->m_strWork = dir.c_str();
+    ASSERT_TRUE(w.view->WriteSettings());
+    const std::string before = ReadAll(file);
+    const std::wstring refused[] = {aux, L"CON", L"Z:\\tmp\\CON", dir + L"\\missing", file,
+                                    L"C:\\" + std::wstring(300, L'x')};
+    for (const std::wstring& folder : refused) {
+        w.view->m_strWork = folder.c_str();
+        EXPECT_FALSE(w.view->WriteSettings()) << folder.size();
+        EXPECT_EQ(ReadAll(file), before);
+    }
 }
 
 TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
@@ -90,6 +113,12 @@ TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
         {std::string("[ InitDir ] =\r\nD:\\P\0x\r\n", 22), nullptr, false},  // NUL inside
         {"[ InitDir ] =\nD:\\Pictures\n", nullptr, false},  // other line ends
         {"", nullptr, true},                                // empty: rewritten
+        // A line too long for any folder the dialog can open; then one that starts
+        // beyond what is read.
+        {"[ InitDir ] =\r\n" + std::string(1000, 'x') + "\r\n", nullptr, false},
+        {std::string(1100, '[') + "\r\nD:\\x\r\n", nullptr, false},
+        // A long file whose folder line comes first is read as far as it needs.
+        {"[ InitDir ] =\r\nD:\\Pictures\r\n" + std::string(5000, 'j'), L"D:\\Pictures", false},
     };
     for (const Case& c : cases) {
         WriteAll(file, c.bytes);
@@ -105,18 +134,20 @@ TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
 }
 
 TEST_F(SettingsFixture, AFolderTheCodePageCannotHoldSurvivesTheRoundTrip) {
-    const wchar_t* folder = L"C:\\写真\\Ω\U0001F600";  // the emoji has no narrow form
-    w.view->m_strWork = folder;
+    // A folder the code page holds keeps the plain narrow form, with no mark (under
+    // the Japanese code page the tests run with, that includes kanji).
+    const std::wstring plain = dir + (::GetACP() == 932 ? L"\\写真" : L"\\Pictures");
+    const std::wstring folder = plain + L"\\Ω\U0001F600";  // the emoji has no narrow form
+    ::CreateDirectoryW(plain.c_str(), nullptr);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    w.view->m_strWork = folder.c_str();
     ASSERT_TRUE(w.view->WriteSettings());
     std::string bytes = ReadAll(file);
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     w.view->m_strWork = L"";
     w.view->ReadSettings();
-    EXPECT_EQ(w.view->m_strWork, CString(folder));
-    // A folder the code page holds keeps the plain narrow form, with no mark (under
-    // the Japanese code page the tests run with, that includes kanji).
-    const wchar_t* plain = ::GetACP() == 932 ? L"C:\\写真" : L"C:\\Pictures";
-    w.view->m_strWork = plain;
+    EXPECT_EQ(w.view->m_strWork, CString(folder.c_str()));
+    w.view->m_strWork = plain.c_str();
     ASSERT_TRUE(w.view->WriteSettings());
     EXPECT_EQ(ReadAll(file), "[ InitDir ] =\r\n" + Narrow(plain) + "\r\n");
 }
@@ -131,6 +162,36 @@ TEST_F(SettingsFixture, AnUnwritableFileKeepsTheFolderForThisRun) {
     EXPECT_FALSE(w.view->WriteSettings());
     EXPECT_EQ(w.view->m_strWork, CString(L"C:\\later"));
     ::RemoveDirectoryW(file.c_str());
+}
+
+// A read error, a failed rewrite: the file stays as it was, whole. The full disk needs
+// tests/win32/full_disk.sh, which passes a nearly full file system in ZARP_FULL_DIR.
+TEST_F(SettingsFixture, AFileThatCannotBeReadOrRewrittenStaysWhole) {
+    const std::string text = "[ InitDir ] =\r\nD:\\Pictures\r\n";
+    WriteAll(file, text);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    // Another program holds the file and lets nobody in: it cannot be read. (A read that
+    // fails after the file opened cannot be made under Wine, which ignores byte locks
+    // on reading; the program treats both alike.)
+    HANDLE other = ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    w.view->m_strWork = L"unset";
+    w.view->ReadSettings();
+    ::CloseHandle(other);
+    EXPECT_EQ(w.view->m_strWork, CString(dir.c_str()));
+    EXPECT_EQ(ReadAll(file), text);
+
+    const char* full = std::getenv("ZARP_FULL_DIR");
+    if (!full) return;
+    const std::wstring fullDir(full, full + strlen(full));
+    const std::string kept = ReadAll(fullDir + L"\\zp.x");
+    ASSERT_EQ(kept.compare(0, 13, "[ InitDir ] ="), 0);
+    w.view->m_strInitDir = fullDir.c_str();
+    w.view->m_strWork = L"C:\\windows\\system32\\drivers";  // longer than what the file holds
+    EXPECT_FALSE(w.view->WriteSettings());
+    EXPECT_EQ(ReadAll(fullDir + L"\\zp.x"), kept);
+    EXPECT_TRUE(::GetFileAttributesW((fullDir + L"\\zp.x").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(::GetFileAttributesW((fullDir + L"\\zp.x.zarp.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A few hundred random settings files fed to a real start-up: the program always comes

@@ -1,0 +1,91 @@
+#include "BmpBandWriter.h"
+#include <cstring>
+#include <vector>
+#include "DibUtil.h"
+
+namespace {
+// Writes all the bytes or says why not; a short write means the disk is full.
+DWORD WriteAll(HANDLE hFile, const void* p, uint64_t bytes) {
+    const auto* b = static_cast<const BYTE*>(p);
+    while (bytes > 0) {
+        const DWORD chunk = bytes > 0x40000000u ? 0x40000000u : (DWORD)bytes;
+        DWORD written = 0;
+        if (!::WriteFile(hFile, b, chunk, &written, nullptr)) return ::GetLastError();
+        if (written != chunk) return ERROR_DISK_FULL;
+        b += chunk;
+        bytes -= chunk;
+    }
+    return 0;
+}
+
+DWORD LastErrorOr(DWORD fallback) {
+    const DWORD err = ::GetLastError();
+    return err ? err : fallback;
+}
+}  // namespace
+
+bool CBmpBandWriter::Prepare(HBITMAP hBitmap, int cx, int cy, HWND hWnd, SIZE_T bandBytes) {
+    m_band.Free();
+    BITMAP bm{};
+    if (!hBitmap || !::GetObjectW(hBitmap, sizeof bm, &bm) || cx <= 0 || cy <= 0 || cx > bm.bmWidth ||
+        cy > bm.bmHeight) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    m_layout = zarp::MakeDibLayout(cx, cy, bm.bmPlanes, bm.bmBitsPixel);
+    if (!m_layout.ok) {
+        ::SetLastError(ERROR_FILE_TOO_LARGE);  // larger than a BMP file's header can describe
+        return false;
+    }
+    m_hBitmap = hBitmap;
+    m_hWnd = hWnd;
+    m_nBitmapCy = bm.bmHeight;
+    m_nStride = zarp::DibStride(cx, m_layout.header.biBitCount);
+    uint64_t rows = m_nStride ? bandBytes / m_nStride : 0;
+    if (rows < 1) rows = 1;
+    if (rows > (uint64_t)cy) rows = (uint64_t)cy;
+    m_nBandRows = (int)rows;
+    return m_band.Alloc(GMEM_MOVEABLE, (SIZE_T)(rows * m_nStride));
+}
+
+DWORD CBmpBandWriter::Write(HANDLE hFile) {
+    if (!m_band.Get()) return ERROR_INVALID_PARAMETER;
+    const int cy = m_layout.header.biHeight;
+    CDibUtil util;
+    CPalette palette;
+    palette.Attach(util.CreateSystemPalette());
+    CClientDC dc(m_hWnd);
+    CPaletteSelection selPal(dc, palette, false);
+    dc.RealizePalette();
+    CGlobalLock lock(m_band.Get());
+    auto* band = static_cast<BYTE*>(lock.Get());
+    if (!band) return ERROR_NOT_ENOUGH_MEMORY;
+
+    // The header and colour table as GetDIBits leaves them, as in a packed DIB.
+    std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
+    std::memcpy(info.data(), &m_layout.header, sizeof m_layout.header);
+    auto* bmi = reinterpret_cast<BITMAPINFO*>(info.data());
+    // Rows go to the file bottom row first. Scan line 0 is the bitmap's bottom row, so
+    // the picture's (its top-left cx x cy) bottom row is scan line bitmap height - cy.
+    const int firstScan = m_nBitmapCy - cy;
+    for (int done = 0; done < cy; done += m_nBandRows) {
+        const int rows = cy - done < m_nBandRows ? cy - done : m_nBandRows;
+        ::SetLastError(0);
+        if (::GetDIBits(dc, m_hBitmap, (UINT)(firstScan + done), (UINT)rows, band, bmi, DIB_RGB_COLORS) != rows)
+            return LastErrorOr(ERROR_INVALID_DATA);
+        const uint64_t bytes = (uint64_t)rows * m_nStride;
+        if (m_layout.header.biBitCount == 32) zarp::ClearReservedBytes(band, bytes);
+        if (done == 0) {
+            zarp::DibHeader stored;
+            std::memcpy(&stored, info.data(), sizeof stored);
+            const zarp::DibHeader fixed = zarp::FixUpHeader(stored);
+            // The pixel rows below are exactly what the header describes.
+            if (fixed.biSizeImage != m_nStride * (uint64_t)cy) return ERROR_INVALID_DATA;
+            const auto fileHeader = zarp::MakeBmpFileHeader(stored, fixed);
+            if (DWORD err = WriteAll(hFile, fileHeader.data(), fileHeader.size())) return err;
+            if (DWORD err = WriteAll(hFile, info.data(), stored.biSize + zarp::DibPaletteSize(stored))) return err;
+        }
+        if (DWORD err = WriteAll(hFile, band, bytes)) return err;
+    }
+    return 0;
+}

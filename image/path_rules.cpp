@@ -1,0 +1,119 @@
+#include "path_rules.h"
+
+namespace zarp {
+namespace {
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+wchar_t Upper(wchar_t c) { return (c >= L'a' && c <= L'z') ? wchar_t(c - L'a' + L'A') : c; }
+
+bool IsDriveAbsolute(const std::wstring& p) {
+    return p.size() >= 3 && Upper(p[0]) >= L'A' && Upper(p[0]) <= L'Z' && p[1] == L':' && IsSeparator(p[2]);
+}
+
+bool IsUnc(const std::wstring& p) { return p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1]); }
+
+// "\\?\..." and "\\.\...": paths that bypass the usual parsing, or name devices.
+bool IsPrefixedForm(const std::wstring& p) {
+    return p.size() >= 4 && IsSeparator(p[0]) && IsSeparator(p[1]) && (p[2] == L'?' || p[2] == L'.') &&
+           IsSeparator(p[3]);
+}
+
+bool IsBadNameChar(wchar_t c) {
+    return c < 32 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' || c == L'*';
+}
+}  // namespace
+
+bool IsDosDeviceName(const std::wstring& component) {
+    // The system looks at the part before the first dot (or colon), without the spaces
+    // that end it: "aux.txt", "Con .bmp" and "nul:" all name devices.
+    std::wstring base = component.substr(0, component.find_first_of(L".:"));
+    while (!base.empty() && base.back() == L' ') base.pop_back();
+    for (auto& c : base) c = Upper(c);
+    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL") return true;
+    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
+        const wchar_t d = base[3];
+        return (d >= L'1' && d <= L'9') || d == L'\u00B9' || d == L'\u00B2' || d == L'\u00B3';
+    }
+    return false;
+}
+
+namespace {
+bool BadComponentFrom(const std::wstring& path, size_t start) {
+    while (start <= path.size()) {
+        size_t end = path.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos) end = path.size();
+        const std::wstring component = path.substr(start, end - start);
+        for (wchar_t c : component)
+            if (IsBadNameChar(c)) return true;
+        if (IsDosDeviceName(component)) return true;
+        start = end + 1;
+    }
+    return false;
+}
+}  // namespace
+
+bool HasBadComponent(const std::wstring& path) {
+    return BadComponentFrom(path, (path.size() >= 2 && path[1] == L':') ? 2 : 0);  // a drive's colon is no name
+}
+
+FolderProblem CheckFolderText(const std::wstring& path) {
+    if (path.empty()) return FolderProblem::empty;
+    if (IsPrefixedForm(path)) return FolderProblem::notPlain;
+    size_t first;  // where the first name component starts
+    if (IsDriveAbsolute(path)) {
+        first = 3;
+    } else if (IsUnc(path)) {
+        first = 2;
+        // A share path needs a server and a share name.
+        size_t server = path.find_first_of(L"\\/", first);
+        if (server == first || server == std::wstring::npos || server + 1 >= path.size() ||
+            IsSeparator(path[server + 1]))
+            return FolderProblem::notPlain;
+    } else {
+        return FolderProblem::notPlain;
+    }
+    // Room for the folder, the separator the dialog puts after it, at least a one-letter
+    // name and the terminator (the dialog under Wine fails on a folder of 258).
+    size_t length = path.size();
+    if (!IsSeparator(path.back())) ++length;
+    if (length + 2 > kMaxPath) return FolderProblem::tooLong;
+    if (BadComponentFrom(path, first)) return FolderProblem::badName;
+    return FolderProblem::none;
+}
+
+std::wstring LongPathForm(const std::wstring& path) {
+    if (path.size() < kMaxPath || IsPrefixedForm(path)) return path;
+    std::wstring out;
+    if (IsDriveAbsolute(path)) {
+        out = L"\\\\?\\" + path;
+    } else if (IsUnc(path)) {
+        out = L"\\\\?\\UNC\\" + path.substr(2);
+    } else {
+        return path;
+    }
+    // The long form takes no forward slashes.
+    for (auto& c : out)
+        if (c == L'/') c = L'\\';
+    return out;
+}
+
+std::wstring PlainPathForm(const std::wstring& path) {
+    if (path.compare(0, 4, L"\\\\?\\") != 0) return path;
+    std::wstring plain;
+    if (path.compare(4, 4, L"UNC\\") == 0)
+        plain = L"\\\\" + path.substr(8);
+    else if (IsDriveAbsolute(path.substr(4)))
+        plain = path.substr(4);
+    else
+        return path;
+    if (plain.size() >= kMaxPath || HasBadComponent(plain)) return path;
+    // A name ending in a dot or a space exists only in the long form: plain parsing drops them.
+    for (size_t i = 0; i < plain.size(); ++i)
+        if ((plain[i] == L'.' || plain[i] == L' ') && (i + 1 == plain.size() || IsSeparator(plain[i + 1])))
+            return path;
+    return plain;
+}
+
+std::wstring TempPathFor(const std::wstring& target) { return target + L".zarp.tmp"; }
+
+}  // namespace zarp

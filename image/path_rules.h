@@ -1,0 +1,51 @@
+// Rules for the folders and files that Save As and the settings file touch: which
+// remembered folder the save dialog may be given, the long form of a path too long
+// for the plain file calls, and the name of the temporary file written beside a
+// target. Platform-free.
+#pragma once
+#include <string>
+
+namespace zarp {
+
+// The platform's classic path limit, terminator included.
+constexpr size_t kMaxPath = 260;
+
+// True for a name the system reads as a device rather than a file or folder: CON, PRN,
+// AUX, NUL, COM1-COM9 and LPT1-LPT9 (the digits also as the superscripts 1, 2, 3), in
+// any case, with or without an extension, and with trailing spaces or dots.
+bool IsDosDeviceName(const std::wstring& component);
+
+// True when a component of the path (relative or absolute; a drive's colon aside) holds
+// a character no file name may hold, or is a device name.
+bool HasBadComponent(const std::wstring& path);
+
+enum class FolderProblem {
+    none,
+    empty,
+    tooLong,     // the folder, a separator and a one-letter name do not fit in kMaxPath
+    notPlain,    // not "X:\..." or "\\server\share\...", or in the "\\?\" / "\\.\" forms
+    badName,     // a character no file name may hold, or a device name as a component
+};
+
+// What keeps a folder path from being handed to the save dialog as its initial folder,
+// judged on its text alone (whether it exists is the caller's question). The path must
+// be absolute and plain, every component a possible name, and the path with a separator
+// and a one-letter name after it must fit the dialog's MAX_PATH buffers: at most 257
+// characters without the final separator.
+FolderProblem CheckFolderText(const std::wstring& path);
+
+// The "\\?\" form ("\\?\C:\...", "\\?\UNC\server\share\...") of an absolute path, for
+// paths of kMaxPath characters or more; shorter ones, relative ones and those already
+// in a "\\?\" or "\\.\" form come back unchanged.
+std::wstring LongPathForm(const std::wstring& path);
+
+// The plain form of a "\\?\" path ("\\?\C:\a" gives "C:\a", "\\?\UNC\srv\s" gives
+// "\\srv\s") when it is shorter than kMaxPath and plain parsing would read it the same
+// (no device names, no names ending in a dot or a space); else the path unchanged.
+std::wstring PlainPathForm(const std::wstring& path);
+
+// The temporary file a save writes before it replaces target: the target's own name
+// with ".zarp.tmp" after it, in the same folder, so that a user recognises a leftover.
+std::wstring TempPathFor(const std::wstring& target);
+
+}  // namespace zarp
