@@ -57,6 +57,7 @@ HGLOBAL CDibUtil::BitmapToDib(HBITMAP hBitmap, HWND hWnd) {
         if (!::GetDIBits(dc, hBitmap, 0, (UINT)bm.bmHeight, bits, reinterpret_cast<BITMAPINFO*>(p),
                          DIB_RGB_COLORS))
             return nullptr;
+        if (layout.header.biBitCount == 32) zarp::ClearReservedBytes(bits, layout.header.biSizeImage);
     }
     return block.Detach();
 }

@@ -4,27 +4,43 @@
 
 bool CZarpView::ExtractRange() {
     // The range as it was marked on the picture, or the whole zoomed picture.
-    CRect rc = m_nRangeMode == 0 ? CRect(0, 0, m_nZoomCx, m_nZoomCy) : m_rcPicture;
-    m_bmpWork.DeleteObject();
-    if (rc.IsRectEmpty() || m_bmpZoom.IsNull()) return false;
-    if (!m_bmpWork.CreateCompatibleBitmap(&m_dcScreen, rc.Width(), rc.Height())) return false;
+    const CRect rc = OutputRect();
+    if (rc.IsRectEmpty()) return false;
+    // An output of the same size as the last one reuses its bitmap. Otherwise the old
+    // one goes first: nothing in it needs keeping, and its memory may be needed.
+    if (m_bmpWork.GetSize() != rc.Size()) {
+        m_bmpWork.DeleteObject();
+        if (!m_bmpWork.CreateCompatibleBitmap(&m_dcScreen, rc.Width(), rc.Height())) {
+            ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
+    }
     CBitmapDC srcDC(&m_dcScreen, m_bmpZoom), dstDC(&m_dcScreen, m_bmpWork);
     return dstDC.BitBlt(0, 0, rc.Width(), rc.Height(), &srcDC, rc.left, rc.top, SRCCOPY) != FALSE;
 }
 
 void CZarpView::OnEditCopy() {
-    if (!ExtractRange()) return;
+    if (OutputRect().IsRectEmpty()) return;  // nothing to output: nothing to say either
     CDibUtil util;
-    HGLOBAL h = util.BitmapToDib(m_bmpWork, m_hWnd);
-    if (!h) return;
-    // The clipboard owns the block only once it has accepted it; otherwise we free it.
-    if (!::OpenClipboard(m_hWnd)) {
+    HGLOBAL h = ExtractRange() ? util.BitmapToDib(m_bmpWork, m_hWnd) : nullptr;
+    if (!h) {
+        Warn(L"メモリが不足しているため、コピーできません。");
+        return;
+    }
+    // Another program may hold the clipboard for a moment: try a few times.
+    bool opened = false;
+    for (int attempt = 0; attempt < 5 && !(opened = ::OpenClipboard(m_hWnd) != FALSE); ++attempt) ::Sleep(20);
+    if (!opened) {
         ::GlobalFree(h);
+        Warn(L"クリップボードを開けません。ほかのプログラムが使用中です。");
         return;
     }
     ::EmptyClipboard();
-    if (!::SetClipboardData(CF_DIB, h)) ::GlobalFree(h);
+    // The clipboard owns the block only once it has accepted it; otherwise we free it.
+    const bool placed = ::SetClipboardData(CF_DIB, h) != nullptr;
+    if (!placed) ::GlobalFree(h);
     ::CloseClipboard();
+    if (!placed) Warn(L"メモリが不足しているため、コピーできません。");
 }
 
 void CZarpView::OnUpdateEditCopy(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bRange == 1); }

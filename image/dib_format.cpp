@@ -52,6 +52,10 @@ uint64_t PackedDibLength(const DibHeader& fixed) {
     return (uint64_t)DibPaletteSize(fixed) + fixed.biSizeImage + fixed.biSize;
 }
 
+void ClearReservedBytes(uint8_t* rows, uint64_t bytes) {
+    for (uint64_t i = 3; i < bytes; i += 4) rows[i] = 0;
+}
+
 std::array<uint8_t, 14> MakeBmpFileHeader(const DibHeader& stored, const DibHeader& fixed) {
     const uint32_t fileSize = (uint32_t)(PackedDibLength(fixed) + kBmpFileHeaderSize);
     const uint32_t offBits = DibPaletteSize(stored) + stored.biSize + kBmpFileHeaderSize;

@@ -49,6 +49,11 @@ DibHeader FixUpHeader(DibHeader h);
 // Length of the packed DIB that a fixed-up header describes.
 uint64_t PackedDibLength(const DibHeader& fixed);
 
+// In 32-bit rows without compression the fourth byte of each pixel is reserved; a
+// display bitmap may leave anything there, which viewers that read it as alpha show as
+// transparency. Sets it to 0 in `bytes` bytes of such rows.
+void ClearReservedBytes(uint8_t* rows, uint64_t bytes);
+
 // The 14-byte BMP file header: "BM", file size, two zero words, offset of the pixels.
 // 'stored' is the block's own header, 'fixed' its fixed-up copy.
 std::array<uint8_t, 14> MakeBmpFileHeader(const DibHeader& stored, const DibHeader& fixed);

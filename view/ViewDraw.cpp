@@ -1,4 +1,6 @@
-// The two zoomed copies of the picture and their drawing.
+// The two zoomed copies of the picture and their drawing. The copies keep their memory
+// from one zoom to the next: a size that fits is drawn into their top-left part, and
+// everything that reads them uses the zoomed size, never the bitmaps' own size.
 #include "ZarpView.h"
 #include "zoom_math.h"
 
@@ -6,37 +8,62 @@ namespace {
 const COLORREF kBackground = RGB(128, 128, 128);
 }
 
-void CZarpView::RenderZoom() {
-    m_nZoomCx = zarp::ZoomedLength(m_nImageCx, m_nZoomShown);
-    m_nZoomCy = zarp::ZoomedLength(m_nImageCy, m_nZoomShown);
-    m_bmpZoom.DeleteObject();
-    m_bmpZoom.CreateCompatibleBitmap(&m_dcScreen, m_nZoomCx, m_nZoomCy);
-    m_bmpZoomSave.DeleteObject();
-    m_bmpZoomSave.CreateCompatibleBitmap(&m_dcScreen, m_nZoomCx, m_nZoomCy);
-    if (!m_bmpZoom.IsNull()) {
-        CBitmapDC srcDC(&m_dcScreen, m_bmpCapture), dstDC(&m_dcScreen, m_bmpZoom);
+bool CZarpView::RenderZoom() { return RenderZoomOf(m_bmpCapture, m_nImageCx, m_nImageCy, m_nZoomShown, false); }
+
+bool CZarpView::RenderZoomOf(CBitmap& source, int imageCx, int imageCy, int zoom, bool bNewPicture) {
+    const int cx = zarp::ZoomedLength(imageCx, zoom);
+    const int cy = zarp::ZoomedLength(imageCy, zoom);
+    if (cx > 0 && cy > 0) {
+        const CSize have = m_bmpZoom.GetSize(), haveShown = m_bmpZoomSave.GetSize();
+        const bool fits = cx <= have.cx && cy <= have.cy && cx <= haveShown.cx && cy <= haveShown.cy;
+        // Memory comes back when a zoom needs less than a quarter of what is held.
+        const bool wasteful = (long long)cx * cy * 4 < (long long)have.cx * have.cy;
+        if (!fits || wasteful || bNewPicture) {
+            // The new pair is made in full before the old one is let go: when memory
+            // runs out, the picture on the screen stays as it was. A pair that still
+            // fits serves on when a smaller one cannot be had.
+            CBitmap clean, shown;
+            if (clean.CreateCompatibleBitmap(&m_dcScreen, cx, cy) && shown.CreateCompatibleBitmap(&m_dcScreen, cx, cy)) {
+                m_bmpZoom.Swap(clean);
+                m_bmpZoomSave.Swap(shown);
+            } else if (!fits) {
+                return false;
+            }
+        }
+        CBitmapDC srcDC(&m_dcScreen, source), dstDC(&m_dcScreen, m_bmpZoom);
         // Shrinking averages (HALFTONE), so thin lines of either colour stay visible;
         // enlarging repeats each source pixel as an exact block (COLORONCOLOR).
-        if (m_nZoomShown < 100) {
+        if (zoom < 100) {
             dstDC.SetStretchBltMode(HALFTONE);
             dstDC.SetBrushOrg(0, 0);
         } else {
             dstDC.SetStretchBltMode(COLORONCOLOR);
         }
-        if (!m_bmpCapture.IsNull())
-            dstDC.StretchBlt(0, 0, m_nZoomCx, m_nZoomCy, &srcDC, 0, 0, m_nImageCx, m_nImageCy, SRCCOPY);
+        if (!source.IsNull())
+            dstDC.StretchBlt(0, 0, cx, cy, &srcDC, 0, 0, imageCx, imageCy, SRCCOPY);
         else
-            dstDC.FillSolidRect(0, 0, m_nZoomCx, m_nZoomCy, kBackground);
-        // The displayed copy starts as an exact copy of the clean one (ClearRange below).
+            dstDC.FillSolidRect(0, 0, cx, cy, kBackground);
+    } else {
+        // Nothing to show at this size: no memory is needed for it.
+        m_bmpZoom.DeleteObject();
+        m_bmpZoomSave.DeleteObject();
     }
+    m_nZoomCx = cx;
+    m_nZoomCy = cy;
+    // The scroll range first: the picture is then painted where it will stay.
+    SetScrollSizes(MM_TEXT, CSize(m_nZoomCx, m_nZoomCy), sizeDefault, sizeDefault);
+    // The displayed copy starts as an exact copy of the clean one.
     ClearRange();
     if (m_hWnd) {
-        CRect rw = GetWindowRect();
+        // Grey beyond the picture as it lies on the screen now, scrolled as it is.
+        const CRect client = GetClientRect();
+        const CPoint scroll = GetScrollPosition();
+        const int right = m_nZoomCx - scroll.x, bottom = m_nZoomCy - scroll.y;
         CClientDC dc(m_hWnd);
-        dc.FillSolidRect(m_nZoomCx, 0, rw.Width() - m_nZoomCx, rw.Height(), kBackground);
-        dc.FillSolidRect(0, m_nZoomCy, rw.Width(), rw.Height() - m_nZoomCy, kBackground);
+        if (right < client.right) dc.FillSolidRect(right, 0, client.right - right, client.bottom, kBackground);
+        if (bottom < client.bottom) dc.FillSolidRect(0, bottom, client.right, client.bottom - bottom, kBackground);
     }
-    SetScrollSizes(MM_TEXT, CSize(m_nZoomCx, m_nZoomCy), sizeDefault, sizeDefault);
+    return true;
 }
 
 void CZarpView::ClearRange() {
@@ -47,7 +74,7 @@ void CZarpView::ClearRange() {
 }
 
 void CZarpView::RestoreShownCopy(const CRect* pFrame, bool bToScreen) {
-    if (m_bmpZoom.IsNull() || m_bmpZoomSave.IsNull()) return;
+    if (!HasPicture() || m_bmpZoomSave.IsNull()) return;
     CBitmapDC cleanDC(&m_dcScreen, m_bmpZoom), shownDC(&m_dcScreen, m_bmpZoomSave);
     shownDC.BitBlt(0, 0, m_nZoomCx, m_nZoomCy, &cleanDC, 0, 0, SRCCOPY);
     if (pFrame) shownDC.DrawFocusRect(pFrame);
@@ -59,7 +86,7 @@ void CZarpView::RestoreShownCopy(const CRect* pFrame, bool bToScreen) {
 }
 
 void CZarpView::OnDraw(CDC* pDC) {
-    if (m_bmpZoomSave.IsNull()) return;
+    if (!HasPicture() || m_bmpZoomSave.IsNull()) return;
     CBitmapDC memDC(pDC, m_bmpZoomSave);
     pDC->BitBlt(0, 0, m_nZoomCx, m_nZoomCy, &memDC, 0, 0, SRCCOPY);
 }

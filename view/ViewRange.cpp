@@ -1,17 +1,18 @@
-// Range selection: the mode toggle and the rubber band drawn while dragging.
+// Range selection: the mode toggle and the rubber band drawn while dragging. The view
+// holds the mouse for the length of a drag, so a button-up outside it still ends it.
 #include "ZarpView.h"
 #include "zoom_math.h"
 
 void CZarpView::OnRange() {
+    CancelDrag();
     if (m_nRangeMode == 0) {
-        m_bRange = 0;
         m_nRangeMode = 1;
     } else {
         ClearRange();
-        // Switching the mode off outputs the whole picture, if there is one.
-        m_bRange = HasPicture() ? 1 : 0;
         m_nRangeMode = 0;
     }
+    // On: nothing to output until a range is marked. Off: the whole picture, if any.
+    UpdateOutputFlag();
 }
 
 void CZarpView::OnUpdateRange(CCmdUI* pCmdUI) {
@@ -25,9 +26,12 @@ void CZarpView::OnUpdateRange(CCmdUI* pCmdUI) {
 
 void CZarpView::OnLButtonDown(UINT nFlags, CPoint point) {
     if (m_nCaptureMode == 0 || m_nRangeMode == 0) return;
+    CancelDrag();
     ClearRange();
     m_ptStart = point;
     m_bDrag = 1;
+    UpdateOutputFlag();
+    ::SetCapture(m_hWnd);
     CScrollView::OnLButtonDown(nFlags, point);
 }
 
@@ -48,13 +52,33 @@ void CZarpView::OnMouseMove(UINT nFlags, CPoint point) {
 
 void CZarpView::OnLButtonUp(UINT nFlags, CPoint point) {
     if (m_nCaptureMode == 0 || m_nRangeMode == 0) return;
+    // A button-up without a drag of ours (pressed elsewhere) marks nothing.
+    if (m_bDrag != 1) return;
+    FinishDrag();
+    CScrollView::OnLButtonUp(nFlags, point);
+}
+
+void CZarpView::OnCaptureChanged(HWND hNewCapture) {
+    if (m_bDrag == 1 && hNewCapture != m_hWnd) FinishDrag();
+}
+
+void CZarpView::FinishDrag() {
     CPoint scroll = GetScrollPosition();
     CRect rc = m_rcRange;
     rc.OffsetRect(scroll.x, scroll.y);
     // The same frame goes into the displayed copy, so repaints keep showing it.
     RestoreShownCopy(&rc, false);
     m_rcPicture = rc;
-    m_bRange = rc.IsRectEmpty() ? 0 : 1;
+    // Cleared before the mouse is let go: letting go reports a capture change.
     m_bDrag = 0;
-    CScrollView::OnLButtonUp(nFlags, point);
+    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+    UpdateOutputFlag();
+}
+
+void CZarpView::CancelDrag() {
+    if (m_bDrag != 1) return;
+    m_bDrag = 0;
+    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+    // Takes the band off the screen; the range stays unmarked.
+    ClearRange();
 }

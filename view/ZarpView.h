@@ -23,7 +23,9 @@ public:
     void OnTimer(UINT_PTR nIDEvent);
     void OnCaptureScreen();
     void OnCaptureActive();
-    void GrabImage();
+    // Grabs the screen or the foreground window and shows it. False only when the
+    // memory for the new picture cannot be had; the previous picture then stays.
+    bool GrabImage();
     void OnWait1();  void OnWait2();  void OnWait3();  void OnWait4();  void OnWait5();
     void OnWait6();  void OnWait7();  void OnWait8();  void OnWait9();  void OnWait10();
     void OnWait11(); void OnWait12(); void OnWait13(); void OnWait14(); void OnWait15();
@@ -33,8 +35,9 @@ public:
     void OnUpdateWait10(CCmdUI* p); void OnUpdateWait11(CCmdUI* p); void OnUpdateWait12(CCmdUI* p);
     void OnUpdateWait13(CCmdUI* p); void OnUpdateWait14(CCmdUI* p); void OnUpdateWait15(CCmdUI* p);
 
-    // Zoomed picture and drawing.
-    void RenderZoom();
+    // Zoomed picture and drawing. RenderZoom draws both copies at m_nZoomShown; false,
+    // with nothing changed, when their memory cannot be had.
+    bool RenderZoom();
     void ClearRange();
     BOOL OnEraseBkgnd(CDC* pDC);
 
@@ -44,11 +47,14 @@ public:
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnMouseMove(UINT nFlags, CPoint point);
     void OnLButtonUp(UINT nFlags, CPoint point);
+    // Losing the mouse (another window, a dialog, Alt+Tab) ends a drag where it stood.
+    void OnCaptureChanged(HWND hNewCapture);
 
     // Context menu.
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnRButtonUp(UINT nFlags, CPoint point);
     void ShowContextMenu(CPoint point);
+    void OnContextMenu(HWND hWnd, CPoint point);
 
     // Output: clipboard copy and Save As.
     bool ExtractRange();
@@ -109,6 +115,15 @@ public:
     CRect m_rcPicture;
 
 private:
+    // Draws both zoomed copies of source (imageCx x imageCy) at zoom. bNewPicture: the
+    // picture's size changed, so the copies' memory is sized afresh.
+    bool RenderZoomOf(CBitmap& source, int imageCx, int imageCy, int zoom, bool bNewPicture);
+    // Renders at the requested zoom, or keeps the shown one and says why.
+    void ApplyZoom();
+    // Fixes the range of the last mouse move, as a button-up does.
+    void FinishDrag();
+    // Ends a drag in progress without a range (zoom change, new grab, mode off).
+    void CancelDrag();
     // Copies the clean zoomed copy onto the displayed one, draws pFrame (picture
     // coordinates) into it if given, and with bToScreen also paints the clean picture.
     void RestoreShownCopy(const CRect* pFrame, bool bToScreen);

@@ -214,6 +214,7 @@ int CmdShowPicture(const wchar_t* path, int x, int y, int lifetime) {
     wc.lpfnWndProc = PictureProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);  // a caption icon, drawn with alpha
     wc.lpszClassName = kPictureClass;
     RegisterClassW(&wc);
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;

@@ -20,12 +20,15 @@
                                    block edges differs between scalers)
   colours SHOT x y w h             the colours in the box, most frequent first (at most four)
   info FILE                        how Pillow decodes FILE: format, mode, width x height
+  reserved FILE                    in a 32-bit BMP without compression, every pixel's fourth byte
+                                   (reserved, read as alpha by some viewers) is 0
   menu-rows SHOT x y w h           the text rows of a popup menu at x,y,w,h, top to bottom: "enabled"
                                    when a row has black glyph pixels, "grayed" when its glyphs are only grey
 
 Each prints one line and exits 0 when the check holds, 1 when it does not.
 """
 import random
+import struct
 import sys
 
 from PIL import Image, ImageChops
@@ -195,6 +198,19 @@ def info(path):
     return 0
 
 
+def reserved(path):
+    data = open(path, "rb").read()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits, compression = struct.unpack_from("<iiHHI", data, 18)
+    if bits != 32 or compression != 0:
+        print(f"{bits} bits per pixel, compression {compression}: no reserved byte")
+        return 1
+    pixels = data[offset:offset + abs(width) * abs(height) * 4]
+    nonzero = sum(1 for b in pixels[3::4] if b)
+    print(f"fourth byte not 0 in {nonzero} of {len(pixels) // 4} pixels")
+    return 0 if nonzero == 0 and len(pixels) == abs(width) * abs(height) * 4 else 1
+
+
 def menu_rows(shot, x, y, w, h):
     img = load(shot).crop((x, y, x + w, y + h))
     states, run = [], []
@@ -247,6 +263,8 @@ def main(argv):
         return colours(args[0], *map(int, args[1:5]))
     if cmd == "info":
         return info(args[0])
+    if cmd == "reserved":
+        return reserved(args[0])
     if cmd == "menu-rows":
         return menu_rows(args[0], *map(int, args[1:5]))
     print(__doc__)

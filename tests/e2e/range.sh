@@ -102,6 +102,34 @@ park_pointer
 poll 6 view_framed $L $T $R $B
 check_true "the picture drawn anew, with the frame" view_framed $L $T $R $B
 
+section "a drag released over the zoom bar ends there: the range runs to the release point"
+read -r vx vy vw vh <<<"$(geometry_of view-client)"
+read -r sx sy sw2 sh2 <<<"$(geometry_of channel)"
+L2=41 T2=37
+R2=$((sx + sw2 / 2 - vx)) B2=$((sy + sh2 / 2 - vy))   # the slider's channel, right of the view
+xdotool mousemove $((vx + L2)) $((vy + T2)) mousedown 1
+for step in 1 2 3 4; do
+    xdotool mousemove $((vx + L2 + (R2 - L2) * step / 4)) $((vy + T2 + (B2 - T2) * step / 4))
+done
+xdotool mouseup 1
+park_pointer
+poll 6 output_has '  item 0xE122 "ｺﾋﾟｰ(&C)\tCtrl+C" enabled' drv menus
+screenshot "$WORK/released.png"
+# With the button up the pointer crosses the view: nothing may follow it.
+for step in 1 2 3 4; do xdotool mousemove $((vx + 60 * step)) $((vy + 40 * step)); done
+sleep 0.3   # moves are handled in a few milliseconds: give a band that follows them the time to show
+park_pointer
+screenshot "$WORK/moved.png"
+check_true "moving with the button up changes nothing on the screen" \
+    px same "$WORK/released.png" "$vx" "$vy" "$WORK/moved.png" "$vx" "$vy" "$vw" "$vh"
+focus_frame || fail "the frame did not get the keyboard focus"
+xdotool key ctrl+c
+W2=$((R2 - L2)) H2=$((B2 - T2))
+released_size() { drv clipboard-dib "$(winpath "$WORK")\\released.bmp" | cut -d' ' -f1-3; }
+poll 6 output_is "dib $W2 $H2" released_size
+check "Ctrl+C: a ${W2}x${H2} DIB, from the press to the release point" "dib $W2 $H2" "$(released_size)"
+check_true "its pixels are that part of the screen" px picture "$WORK/released.bmp" "$WORK/ref.png" 100 $L2 $T2
+
 section "range mode off: Ctrl+Insert copies the whole picture at the zoom shown"
 menu_keys s s
 poll 6 view_matches 100

@@ -1,12 +1,19 @@
 // Range selection, the output rectangle and the clipboard copy.
 #include "../../framework/handles.h"
 #include "../../image/DibUtil.h"
+#include <functional>
 #include "support.h"
 
 using zt::FakeClock;
 
 namespace {
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+void Press(zt::ZarpWindow& w, int x, int y) { ::SendMessageW(w.view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(x, y)); }
+void Move(zt::ZarpWindow& w, int x, int y, WPARAM keys = MK_LBUTTON) {
+    ::SendMessageW(w.view->m_hWnd, WM_MOUSEMOVE, keys, At(x, y));
+}
+void Release(zt::ZarpWindow& w, int x, int y) { ::SendMessageW(w.view->m_hWnd, WM_LBUTTONUP, 0, At(x, y)); }
 
 void Drag(zt::ZarpWindow& w, POINT from, POINT to) {
     HWND v = w.view->m_hWnd;
@@ -55,17 +62,22 @@ TEST(Range, ToggleFollowsTheStateTable) {
     Drag(c.w, {40, 40}, {40, 40});
     EXPECT_EQ(v.m_bRange, 0);
 
-    // Beyond the picture's right edge: clipped, right < left, nothing to output.
+    // Wholly beyond the picture's right edge (200 px wide at 50 %): clipped to
+    // right < left, an empty range, nothing to output.
+    ASSERT_TRUE(c.w.SetZoom(50));
+    ASSERT_EQ(v.m_nZoomCx, 200);
     Drag(c.w, {250, 10}, {280, 30});
-    c.w.view->ScrollToPosition(CPoint(0, 0));
-    EXPECT_LE(v.m_rcRange.right, 400);
+    EXPECT_EQ(v.m_rcRange.right, 200);
+    EXPECT_EQ(v.m_rcRange.left, 250);
+    EXPECT_EQ(v.m_bRange, 0);
+    EXPECT_FALSE(c.w.frame->IsCommandEnabled(ID_EDIT_COPY));
 
     // Switching off removes the frame and outputs the whole picture again.
     c.w.Command(ID_RANGE);
     EXPECT_EQ(v.m_nRangeMode, 0);
     EXPECT_EQ(v.m_bRange, 1);
     EXPECT_TRUE(v.m_rcRange.IsRectNull());
-    EXPECT_EQ(zt::ReadPixels(v.m_bmpZoomSave), zt::ReadPixels(v.m_bmpZoom));
+    EXPECT_EQ(zt::ZoomedPixels(v, true), zt::ZoomedPixels(v));
 }
 
 TEST(Range, FrameIsDrawnIntoTheDisplayedCopyOnlyAndSurvivesRepaint) {
@@ -73,8 +85,8 @@ TEST(Range, FrameIsDrawnIntoTheDisplayedCopyOnlyAndSurvivesRepaint) {
     CZarpView& v = *c.w.view;
     c.w.Command(ID_RANGE);
     Drag(c.w, {20, 20}, {120, 80});
-    auto clean = zt::ReadPixels(v.m_bmpZoom);
-    auto shown = zt::ReadPixels(v.m_bmpZoomSave);
+    auto clean = zt::ZoomedPixels(v);
+    auto shown = zt::ZoomedPixels(v, true);
     int cx = v.m_nZoomCx;
     // The dotted frame changes pixels on the rectangle's border and nowhere else.
     int onBorder = 0, elsewhere = 0;
@@ -127,7 +139,7 @@ TEST(Copy, WholePictureAtZoomGoesToTheClipboardAsDib) {
     px = zt::DibPixels(zt::ClipboardDib(), &cx, &cy);
     EXPECT_EQ(cx, v.m_nZoomCx);
     EXPECT_EQ(cx, 200);
-    EXPECT_EQ(px, zt::ReadPixels(v.m_bmpZoom));
+    EXPECT_EQ(px, zt::ZoomedPixels(v));
 }
 
 TEST(Copy, ScrolledRangeIsTakenFromWhereItWasMarked) {
@@ -199,4 +211,122 @@ TEST(Focus, TheFrameHandsTheKeyboardFocusToTheView) {
     zt::ZarpWindow w;
     ::SetFocus(w.frame->m_hWnd);
     EXPECT_EQ(::GetFocus(), w.view->m_hWnd);
+}
+
+// Copy and Save As are enabled exactly when the rectangle they would output is not
+// empty and lies inside the picture, through every grab, zoom and range change.
+TEST(Output, CopyAndSaveAsFollowWhetherThereIsSomethingToOutput) {
+    FakeClock clock;
+    zt::PatternWindow narrow(700, 300, 5, 40);
+    zt::PatternWindow wide(700, 400, 400, 300);
+    zt::ZarpWindow w{300, 200};
+    CZarpView& v = *w.view;
+    auto zoom = [&](int percent) { ASSERT_TRUE(w.SetZoom(percent)); };
+    struct Step {
+        const char* label;
+        std::function<void()> act;
+        bool enabled;
+    } steps[] = {
+        {"nothing captured", [] {}, false},
+        {"a 5-px window captured at 10 %: a 0-px picture", [&] { zoom(10); w.CaptureWindow(narrow.hwnd); }, false},
+        {"the same picture back at 100 %", [&] { zoom(100); }, true},
+        {"zoomed down to 0 px", [&] { zoom(10); }, false},
+        {"a grab at 100 %", [&] { zoom(100); w.CaptureWindow(wide.hwnd); }, true},
+        {"range mode on, no range", [&] { w.Command(ID_RANGE); }, false},
+        {"a drag in progress", [&] { Press(w, 10, 10); Move(w, 60, 50); }, false},
+        {"the drag released", [&] { Release(w, 60, 50); }, true},
+        {"a zoom change forgets the range", [&] { zoom(50); }, false},
+        {"a drag wholly right of the picture", [&] { Drag(w, {250, 10}, {280, 30}); }, false},
+        {"range mode off: the whole picture", [&] { w.Command(ID_RANGE); }, true},
+        {"range mode on again, then a new grab", [&] { w.Command(ID_RANGE); w.CaptureWindow(wide.hwnd); }, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.label);
+        step.act();
+        EXPECT_EQ(w.frame->IsCommandEnabled(ID_EDIT_COPY), step.enabled);
+        EXPECT_EQ(w.frame->IsCommandEnabled(ID_FILE_SAVE_AS), step.enabled);
+    }
+}
+
+// The view holds the mouse while a range is dragged: a release outside it, a lost
+// capture, a zoom change or switching the mode off all end the drag.
+TEST(Range, TheDragHoldsTheMouseUntilItEnds) {
+    Captured c;
+    CZarpView& v = *c.w.view;
+    c.w.Command(ID_RANGE);
+
+    // Released beyond the view's client area (280 x 180 or so): the range runs to the
+    // last position, clipped to the 400 x 300 picture only.
+    Press(c.w, 100, 50);
+    EXPECT_EQ(::GetCapture(), v.m_hWnd);
+    Move(c.w, 350, 250);
+    Release(c.w, 350, 250);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(v.m_bDrag, 0);
+    EXPECT_EQ(v.m_rcPicture, CRect(100, 50, 350, 250));
+    c.w.Command(ID_EDIT_COPY);
+    int cx = 0, cy = 0;
+    auto px = zt::DibPixels(zt::ClipboardDib(), &cx, &cy);
+    ASSERT_EQ(cx, 250);
+    ASSERT_EQ(cy, 200);
+    EXPECT_EQ(px[0], zt::Rgb(zt::PatternAt(100, 50)));
+    EXPECT_EQ(px.back(), zt::Rgb(zt::PatternAt(349, 249)));
+
+    // Moving afterwards with the button up changes nothing.
+    auto shown = zt::ZoomedPixels(v, true);
+    Move(c.w, 20, 20, 0);
+    EXPECT_EQ(v.m_rcPicture, CRect(100, 50, 350, 250));
+    EXPECT_EQ(zt::ZoomedPixels(v, true), shown);
+
+    // Another window takes the mouse: the drag ends where it stood.
+    Press(c.w, 10, 10);
+    Move(c.w, 40, 30);
+    ::SetCapture(c.pattern.hwnd);
+    EXPECT_EQ(v.m_bDrag, 0);
+    EXPECT_EQ(v.m_rcPicture, CRect(10, 10, 40, 30));
+    EXPECT_EQ(v.m_bRange, 1);
+    ::ReleaseCapture();
+
+    // A zoom change (and switching the mode off) ends a drag without a range, and the
+    // old start point is not carried over to the new picture.
+    for (bool byZoom : {true, false}) {
+        SCOPED_TRACE(byZoom ? "zoom change" : "range mode off");
+        if (!byZoom) c.w.Command(ID_RANGE);
+        Press(c.w, 10, 10);
+        Move(c.w, 30, 30);
+        if (byZoom) {
+            ASSERT_TRUE(c.w.SetZoom(v.m_nZoomShown == 100 ? 50 : 100));
+        } else {
+            c.w.Command(ID_RANGE);
+        }
+        EXPECT_EQ(v.m_bDrag, 0);
+        EXPECT_NE(::GetCapture(), v.m_hWnd);
+        Move(c.w, 60, 60);
+        EXPECT_TRUE(v.m_rcRange.IsRectNull());
+        EXPECT_TRUE(v.m_rcPicture.IsRectNull());
+    }
+}
+
+TEST(Copy, WithoutMemoryForTheOutputItSaysSoAndLeavesTheClipboard) {
+    Captured c;
+    struct Case {
+        const char* label;
+        unsigned long long limit;
+    } cases[] = {
+        {"no output bitmap", 1000},
+        {"an output bitmap but no block for the clipboard", 400ull * 300 * 4},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.label);
+        zt::SetClipboardText(L"keep");
+        zt::AllocLimit limit(k.limit);
+        zt::WarningCatcher catcher;
+        c.w.Command(ID_EDIT_COPY);
+        EXPECT_EQ(catcher.Stop(), L"メモリが不足しているため、コピーできません。");
+        EXPECT_EQ(catcher.count, 1);
+        EXPECT_GT(zt::AllocLimit::refused, 0);
+        EXPECT_TRUE(zt::ClipboardDib().empty());
+    }
+    c.w.Command(ID_EDIT_COPY);
+    EXPECT_FALSE(zt::ClipboardDib().empty());
 }

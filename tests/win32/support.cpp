@@ -1,5 +1,7 @@
 #include "support.h"
+#include <commctrl.h>
 #include <cstring>
+#include "../../framework/handles.h"
 #include "../../view/clock_source.h"
 
 namespace zt {
@@ -53,6 +55,11 @@ ZarpWindow::~ZarpWindow() {
     }
     m_template.reset();
     Pump(10);
+}
+
+bool ZarpWindow::SetZoom(int percent) {
+    ::SendMessageW(frame->m_wndZoomBar.GetDlgItem(IDC_ZOOM_SLIDER), TBM_SETPOS, TRUE, percent);
+    return PumpUntil([&] { return view->m_nZoomShown == percent && view->m_nZoom == percent; });
 }
 
 void ZarpWindow::CaptureNow(UINT commandId) {
@@ -145,6 +152,15 @@ std::vector<uint32_t> ReadPixels(HBITMAP hBitmap, int* pCx, int* pCy) {
     return px;
 }
 
+std::vector<uint32_t> ZoomedPixels(const CZarpView& v, bool shown) {
+    int cx = 0, cy = 0;
+    auto all = ReadPixels(shown ? v.m_bmpZoomSave : v.m_bmpZoom, &cx, &cy);
+    std::vector<uint32_t> part;
+    for (int y = 0; y < v.m_nZoomCy && y < cy; ++y)
+        for (int x = 0; x < v.m_nZoomCx && x < cx; ++x) part.push_back(all[(size_t)y * cx + x]);
+    return part;
+}
+
 std::vector<uint8_t> ClipboardDib() {
     std::vector<uint8_t> out;
     if (!::OpenClipboard(nullptr)) return out;
@@ -188,5 +204,66 @@ std::vector<uint32_t> DibPixels(const std::vector<uint8_t>& dib, int* pCx, int* 
     *pCy = cy;
     return px;
 }
+
+unsigned long long AllocLimit::limit = 0;
+int AllocLimit::refused = 0;
+static bool LimitedGate(afx::HandleKind, unsigned long long bytes) {
+    if (bytes <= AllocLimit::limit) return true;
+    ++AllocLimit::refused;
+    return false;
+}
+AllocLimit::AllocLimit(unsigned long long maxBytes) {
+    limit = maxBytes;
+    refused = 0;
+    afx::SetAllocGateForTesting(&LimitedGate);
+}
+AllocLimit::~AllocLimit() { afx::SetAllocGateForTesting(nullptr); }
+
+namespace {
+struct FoundBox {
+    DWORD pid;
+    HWND found;
+};
+BOOL CALLBACK FindWarningBox(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<FoundBox*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[16] = L"", caption[16] = L"";
+    ::GetClassNameW(h, cls, 16);
+    // Not GetWindowTextW: for a window of this process it sends WM_GETTEXT, which waits
+    // for the test's thread, itself waiting in Stop for this one.
+    ::InternalGetWindowText(h, caption, 16);
+    if (pid != f->pid || wcscmp(cls, L"#32770") || wcscmp(caption, L"警告") || !::IsWindowVisible(h)) return TRUE;
+    f->found = h;
+    return FALSE;
+}
+}  // namespace
+
+WarningCatcher::WarningCatcher() {
+    m_thread = std::thread([this] {
+        while (!m_stop) {
+            FoundBox f{::GetCurrentProcessId(), nullptr};
+            ::EnumWindows(FindWarningBox, (LPARAM)&f);
+            if (f.found) {
+                wchar_t buf[512] = L"";
+                ::GetDlgItemTextW(f.found, 0xFFFF, buf, 512);
+                text = buf;
+                ++count;
+                ::PostMessageW(f.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)::GetDlgItem(f.found, IDOK));
+                // Wait for this box to go before looking for another one.
+                while (::IsWindow(f.found) && !m_stop) ::Sleep(5);
+            }
+            ::Sleep(10);
+        }
+    });
+}
+
+std::wstring WarningCatcher::Stop() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+    return text;
+}
+
+WarningCatcher::~WarningCatcher() { Stop(); }
 
 }  // namespace zt

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <functional>
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 #include "../../app/ZarpApp.h"
 #include "../../app/ZarpDoc.h"
@@ -45,6 +47,9 @@ public:
     // Sends a command as a menu item would (through the frame's routing and update check).
     void Command(UINT id, int code = 0) { ::SendMessageW(frame->m_hWnd, WM_COMMAND, MAKEWPARAM(id, code), 0); }
     void Tick() { ::SendMessageW(view->m_hWnd, WM_TIMER, 1, 0); }
+    // Moves the zoom slider as a user would and waits until the view shows that zoom
+    // (the frame passes the slider on within 100 ms); false if it never does.
+    bool SetZoom(int percent);
     // Requests a capture and fires it at once through the test clock.
     void CaptureNow(UINT commandId);
     // Captures a window as the active window (brought to the front during the wait),
@@ -82,6 +87,10 @@ public:
 
 // Pixels of a bitmap as 0x00RRGGBB, top row first.
 std::vector<uint32_t> ReadPixels(HBITMAP hBitmap, int* pCx = nullptr, int* pCy = nullptr);
+// The part of a zoomed copy that is the picture (m_nZoomCx x m_nZoomCy at its top
+// left): the copies may hold more memory than the zoom shown needs. shown: the
+// displayed copy, else the clean one.
+std::vector<uint32_t> ZoomedPixels(const CZarpView& v, bool shown = false);
 inline uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
 // The packed DIB on the clipboard (CF_DIB), empty if there is none.
@@ -90,5 +99,29 @@ std::vector<uint8_t> ClipboardDib();
 void SetClipboardText(const wchar_t* text);
 // Pixels of a 32- or 24-bpp packed DIB as 0x00RRGGBB, top row first.
 std::vector<uint32_t> DibPixels(const std::vector<uint8_t>& dib, int* pCx, int* pCy);
+
+// Refuses every bitmap and memory block of more than maxBytes for its scope, through
+// the framework's allocation gate: memory running out, without exhausting the machine.
+struct AllocLimit {
+    explicit AllocLimit(unsigned long long maxBytes);
+    ~AllocLimit();
+    static unsigned long long limit;
+    static int refused;  // allocations refused so far
+};
+
+// Reads and closes the warning box ("警告") the program shows while a command runs on
+// this thread. Start it, run the command, then Stop: text is what the box said.
+struct WarningCatcher {
+    WarningCatcher();
+    ~WarningCatcher();
+    // Waits for the catcher to finish; returns the text of the box, empty if none.
+    std::wstring Stop();
+    std::wstring text;
+    int count = 0;
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
 
 }  // namespace zt

@@ -1,5 +1,6 @@
 // The zoomed copies: sizes, stretching quality, and what the view shows.
 #include "support.h"
+#include <commctrl.h>
 
 using zt::FakeClock;
 
@@ -25,10 +26,10 @@ TEST(Zoom, ShrinkingKeepsThinLinesOfEitherColourVisible) {
     ASSERT_EQ(w.view->m_nImageCx, 40);
     w.view->m_nZoom = 50;
     w.Tick();
-    int cx = 0, cy = 0;
-    auto pic = zt::ReadPixels(w.view->m_bmpZoom, &cx, &cy);
+    const int cx = w.view->m_nZoomCx;
+    auto pic = zt::ZoomedPixels(*w.view);
     ASSERT_EQ(cx, 20);
-    ASSERT_EQ(cy, 20);
+    ASSERT_EQ(w.view->m_nZoomCy, 20);
     // Row 10: columns 0..9 come from the black half, 10..19 from the white half.
     int brightestDark = 0, darkestLight = 765;
     for (int x = 0; x < 10; ++x) brightestDark = std::max(brightestDark, Brightness(pic[10 * cx + x]));
@@ -45,8 +46,8 @@ TEST(Zoom, EnlargingMakesEachPixelAnExactBlock) {
     ASSERT_EQ(w.view->m_nImageCx, 30);
     w.view->m_nZoom = 200;
     w.Tick();
-    int cx = 0, cy = 0;
-    auto big = zt::ReadPixels(w.view->m_bmpZoom, &cx, &cy);
+    const int cx = w.view->m_nZoomCx, cy = w.view->m_nZoomCy;
+    auto big = zt::ZoomedPixels(*w.view);
     ASSERT_EQ(cx, 60);
     ASSERT_EQ(cy, 40);
     int bad = 0;
@@ -54,7 +55,7 @@ TEST(Zoom, EnlargingMakesEachPixelAnExactBlock) {
         for (int x = 0; x < cx; ++x)
             if (big[(size_t)y * cx + x] != zt::Rgb(zt::PatternAt(x / 2, y / 2))) ++bad;
     EXPECT_EQ(bad, 0);
-    EXPECT_EQ(zt::ReadPixels(w.view->m_bmpZoomSave), big);
+    EXPECT_EQ(zt::ZoomedPixels(*w.view, true), big);
     EXPECT_EQ(w.view->GetTotalSize(), CSize(60, 40));
 }
 
@@ -83,4 +84,143 @@ TEST(Zoom, ViewShowsThePictureAndGreyBeyondIt) {
     EXPECT_EQ(::GetPixel(dc, 10, 80), RGB(128, 128, 128));
     EXPECT_EQ(::GetPixel(dc, 600, 400), RGB(128, 128, 128));
     ::ReleaseDC(w.view->m_hWnd, dc);
+}
+
+namespace {
+// The picture at zoom as a freshly made bitmap shows it: what the view's copies must
+// hold, whatever memory they reuse.
+std::vector<uint32_t> FreshZoom(CZarpView& v, int zoom) {
+    const int cx = v.m_nImageCx * zoom / 100, cy = v.m_nImageCy * zoom / 100;
+    CBitmap fresh;
+    fresh.CreateCompatibleBitmap(&v.m_dcScreen, cx, cy);
+    {
+        CBitmapDC src(&v.m_dcScreen, v.m_bmpCapture), dst(&v.m_dcScreen, fresh);
+        dst.SetStretchBltMode(zoom < 100 ? HALFTONE : COLORONCOLOR);
+        dst.SetBrushOrg(0, 0);
+        dst.StretchBlt(0, 0, cx, cy, &src, 0, 0, v.m_nImageCx, v.m_nImageCy, SRCCOPY);
+    }
+    return zt::ReadPixels(fresh);
+}
+
+// Client pixels of the view on a 10-px grid that differ from the picture (at the
+// scroll position) or, beyond it, from the grey background.
+int WrongOnScreen(CZarpView& v, const std::vector<uint32_t>& picture) {
+    const CRect client = v.GetClientRect();
+    const CPoint scroll = v.GetScrollPosition();
+    HDC dc = ::GetDC(v.m_hWnd);
+    int wrong = 0;
+    for (int y = 0; y < client.bottom; y += 10)
+        for (int x = 0; x < client.right; x += 10) {
+            const int px = x + scroll.x, py = y + scroll.y;
+            const uint32_t want = px < v.m_nZoomCx && py < v.m_nZoomCy ? picture[(size_t)py * v.m_nZoomCx + px] : 0x808080;
+            if (zt::Rgb(::GetPixel(dc, x, y)) != want && wrong++ < 4)
+                ADD_FAILURE() << "client (" << x << "," << y << ") shows " << std::hex << zt::Rgb(::GetPixel(dc, x, y))
+                              << ", not " << want;
+        }
+    ::ReleaseDC(v.m_hWnd, dc);
+    return wrong;
+}
+
+void Zoom(zt::ZarpWindow& w, int percent) { ASSERT_TRUE(w.SetZoom(percent)); }
+}  // namespace
+
+// The copies keep their memory across zooms that fit it and give it back below a
+// quarter; nothing of a larger earlier size shows in the view, the clipboard or a file.
+TEST(Zoom, ReusedMemoryNeverShowsThroughAnywhere) {
+    FakeClock clock;
+    zt::PatternWindow pattern(1700, 900, 151, 97);  // away from the view: it stays on top
+    zt::ZarpWindow w(400, 300);
+    w.CaptureWindow(pattern.hwnd);
+    CZarpView& v = *w.view;
+    struct Step {
+        int zoom;
+        CSize held;  // the copies' memory afterwards
+    } steps[] = {{200, {302, 194}}, {100, {302, 194}}, {150, {302, 194}}, {50, {75, 48}}, {200, {302, 194}}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.zoom);
+        Zoom(w, step.zoom);
+        const auto fresh = FreshZoom(v, step.zoom);
+        EXPECT_EQ(zt::ZoomedPixels(v), fresh);
+        EXPECT_EQ(zt::ZoomedPixels(v, true), fresh);
+        EXPECT_EQ(v.m_bmpZoom.GetSize(), step.held);
+        EXPECT_EQ(v.GetTotalSize(), CSize(v.m_nZoomCx, v.m_nZoomCy));
+        zt::Pump(20);
+        EXPECT_EQ(WrongOnScreen(v, fresh), 0);
+    }
+    // Back at 100 % in the memory of 200 %: a range, Copy and Save As.
+    Zoom(w, 100);
+    const auto fresh = FreshZoom(v, 100);
+    w.Command(ID_RANGE);
+    ::SendMessageW(v.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 50));
+    ::SendMessageW(v.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 200));
+    ::SendMessageW(v.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(300, 200));
+    ASSERT_EQ(v.OutputRect(), CRect(100, 50, 151, 97));  // clipped to the picture
+    std::vector<uint32_t> want;
+    for (int y = 50; y < 97; ++y)
+        for (int x = 100; x < 151; ++x) want.push_back(fresh[(size_t)y * 151 + x]);
+    w.Command(ID_EDIT_COPY);
+    int cx = 0, cy = 0;
+    EXPECT_EQ(zt::DibPixels(zt::ClipboardDib(), &cx, &cy), want);
+    EXPECT_EQ(cx, 51);
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"zarp-reuse.bmp";
+    ::DeleteFileW(path.c_str());
+    ASSERT_TRUE(v.SavePicture(path.c_str(), L"zarp-reuse.bmp"));
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::vector<uint8_t> bytes(::GetFileSize(f, nullptr));
+    DWORD got = 0;
+    ::ReadFile(f, bytes.data(), (DWORD)bytes.size(), &got, nullptr);
+    ::CloseHandle(f);
+    ::DeleteFileW(path.c_str());
+    ASSERT_GT(bytes.size(), 14u);
+    EXPECT_EQ(zt::DibPixels(std::vector<uint8_t>(bytes.begin() + 14, bytes.end()), &cx, &cy), want);
+}
+
+// Right after a zoom change in a scrolled view the screen shows the new picture at the
+// scroll position and grey beyond it, with no band of the old picture.
+TEST(Zoom, AZoomChangeInAScrolledViewLeavesNoOldPixels) {
+    FakeClock clock;
+    zt::PatternWindow pattern(1500, 700, 400, 300);
+    zt::ZarpWindow w(300, 200);
+    w.CaptureWindow(pattern.hwnd);
+    CZarpView& v = *w.view;
+    v.ScrollToPosition(CPoint(100, 100));
+    zt::Pump(20);
+    ASSERT_EQ(v.GetScrollPosition(), CPoint(100, 100));
+    // Straight to the view, with no message handled in between: what is on the screen
+    // right after the re-render, before any repaint could mend it. The frame has passed
+    // the slider's first position on already, so it cannot undo this.
+    ASSERT_TRUE(zt::PumpUntil([&] { return w.frame->m_nSliderPos == 100; }));
+    v.m_nZoom = 60;  // 240 x 180: smaller than the view, so it scrolls back to 0, 0
+    w.Tick();
+    EXPECT_EQ(WrongOnScreen(v, FreshZoom(v, 60)), 0);
+}
+
+// Without memory for a larger zoom the picture, its zoom, the slider and the percent
+// box stay as they were, and one box says why.
+TEST(Zoom, WithoutMemoryForTheNewZoomEverythingStaysAndOneBoxSaysWhy) {
+    FakeClock clock;
+    zt::PatternWindow pattern(600, 500, 200, 150);
+    zt::ZarpWindow w(400, 300);
+    w.CaptureWindow(pattern.hwnd);
+    CZarpView& v = *w.view;
+    const auto before = zt::ZoomedPixels(v);
+    HWND slider = w.frame->m_wndZoomBar.GetDlgItem(IDC_ZOOM_SLIDER);
+    HWND box = w.frame->m_wndZoomBar.GetDlgItem(IDC_ZOOM_EDIT);
+    zt::AllocLimit limit(200ull * 150 * 4);  // room for 100 %, not for 200 %
+    zt::WarningCatcher catcher;
+    ::SendMessageW(slider, TBM_SETPOS, TRUE, 200);
+    zt::PumpUntil([&] { return catcher.count > 0; });
+    zt::Pump(300);  // the frame's timer runs at least twice more
+    EXPECT_EQ(catcher.Stop(), L"メモリが不足しているため、200% で表示できません。");
+    EXPECT_EQ(catcher.count, 1);
+    EXPECT_EQ(v.m_nZoomShown, 100);
+    EXPECT_EQ(v.m_nZoom, 100);
+    EXPECT_EQ(::SendMessageW(slider, TBM_GETPOS, 0, 0), 100);
+    wchar_t text[16];
+    ::GetWindowTextW(box, text, 16);
+    EXPECT_STREQ(text, L"100");
+    EXPECT_EQ(zt::ZoomedPixels(v), before);
+    EXPECT_TRUE(w.frame->IsCommandEnabled(ID_EDIT_COPY));
 }
