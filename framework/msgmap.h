@@ -156,6 +156,7 @@ public:                                               \
 #define ON_WM_CLOSE() {afx::EntryKind::Message, WM_CLOSE, 0, &afx::VoidThunk<&ThisClass::OnClose>},
 #define ON_WM_ERASEBKGND() {afx::EntryKind::Message, WM_ERASEBKGND, 0, &afx::EraseThunk<&ThisClass::OnEraseBkgnd>},
 #define ON_WM_LBUTTONDOWN() {afx::EntryKind::Message, WM_LBUTTONDOWN, 0, &afx::MouseThunk<&ThisClass::OnLButtonDown>},
+#define ON_WM_LBUTTONDBLCLK() {afx::EntryKind::Message, WM_LBUTTONDBLCLK, 0, &afx::MouseThunk<&ThisClass::OnLButtonDblClk>},
 #define ON_WM_LBUTTONUP() {afx::EntryKind::Message, WM_LBUTTONUP, 0, &afx::MouseThunk<&ThisClass::OnLButtonUp>},
 #define ON_WM_MOUSEMOVE() {afx::EntryKind::Message, WM_MOUSEMOVE, 0, &afx::MouseThunk<&ThisClass::OnMouseMove>},
 #define ON_WM_RBUTTONDOWN() {afx::EntryKind::Message, WM_RBUTTONDOWN, 0, &afx::MouseThunk<&ThisClass::OnRButtonDown>},

@@ -32,6 +32,19 @@ bool CView::Create(CWnd* pParent, UINT nID, CCreateContext* pContext) {
 
 void CView::OnPrepareDC(CDC*, CPrintInfo*) {}
 
+LRESULT CView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+        if (::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
+        break;
+    }
+    return CWnd::WindowProc(msg, wParam, lParam);
+}
+
 void CView::OnPaint() {
     CPaintDC dc(m_hWnd);
     OnPrepareDC(&dc);
@@ -183,13 +196,24 @@ void CScrollView::OnScroll(int bar, UINT code, int times) {
 void CScrollView::OnHScroll(UINT code, UINT, HWND) { OnScroll(SB_HORZ, code); }
 
 BOOL CScrollView::OnMouseWheel(UINT flags, short delta, CPoint) {
+    // While a mouse drag holds the view, the picture stays put under the pointer.
+    if (::GetCapture() == m_hWnd) return TRUE;
     UINT lines = 3;
     ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     const int bar = (flags & MK_SHIFT) ? SB_HORZ : SB_VERT;
-    // A notch scrolls at least a few dozen pixels, whatever the picture's size.
-    const int step = std::max<int>(bar == SB_HORZ ? m_lineDev.cx : m_lineDev.cy, 16);
     const CPoint pos = GetScrollPosition();
-    ScrollBarTo(bar, (bar == SB_HORZ ? pos.x : pos.y) + (int)lines * step * -delta / WHEEL_DELTA);
+    const long long from = bar == SB_HORZ ? pos.x : pos.y;
+    long long step;
+    if (lines == WHEEL_PAGESCROLL) {
+        // "One screen at a time" in the mouse settings: a page a notch.
+        step = std::max<long long>(bar == SB_HORZ ? m_pageDev.cx : m_pageDev.cy, 1);
+        lines = 1;
+    } else {
+        // A notch scrolls at least a few dozen pixels, whatever the picture's size.
+        step = std::max<long long>(bar == SB_HORZ ? m_lineDev.cx : m_lineDev.cy, 16);
+    }
+    const long long to = from + (long long)lines * step * -delta / WHEEL_DELTA;
+    ScrollBarTo(bar, (int)std::clamp<long long>(to, INT_MIN, INT_MAX));
     return TRUE;
 }
 

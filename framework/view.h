@@ -27,6 +27,8 @@ public:
     BOOL DoPreparePrinting(CPrintInfo* pInfo);
 
     bool OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) override;
+    // A mouse button pressed in the view gives it the keyboard focus first.
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     void OnPaint();
     // Prints one page through OnDraw.

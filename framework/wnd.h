@@ -47,6 +47,7 @@ public:
     BOOL OnEraseBkgnd(CDC*) { return (BOOL)Default(); }
     void OnLButtonDown(UINT, CPoint) { Default(); }
     void OnLButtonUp(UINT, CPoint) { Default(); }
+    void OnLButtonDblClk(UINT, CPoint) { Default(); }
     void OnMouseMove(UINT, CPoint) { Default(); }
     void OnRButtonDown(UINT, CPoint) { Default(); }
     void OnRButtonUp(UINT, CPoint) { Default(); }

@@ -90,7 +90,10 @@ def pack(exe, out_dir, header=None, help_page=None, readme=None):
         help_bytes = f.read()
     readme_bytes = readme_text(readme, version).encode('utf-8')
 
-    os.makedirs(out_dir, exist_ok=True)
+    try:
+        os.makedirs(out_dir, exist_ok=True)
+    except OSError as e:
+        raise PackError('cannot make the folder %s (%s)' % (out_dir, e.strerror))
     target = os.path.join(out_dir, 'Zarp-%s-win64.zip' % version)
     stamp = time.localtime()[:6]
     partial = target + '.part'

@@ -7,6 +7,9 @@ void CZarpView::OnRButtonDown(UINT nFlags, CPoint point) { CScrollView::OnRButto
 
 void CZarpView::OnRButtonUp(UINT nFlags, CPoint point) {
     if (m_nCaptureMode == 0) return;
+    // The menu takes the mouse, which would end a drag anyway: end it first, so that the
+    // menu offers what the drag marked.
+    if (m_bDrag == 1) FinishDrag();
     ShowContextMenu(point);
     CScrollView::OnRButtonUp(nFlags, point);
 }
@@ -20,6 +23,7 @@ void CZarpView::OnContextMenu(HWND hWnd, CPoint point) {
         return;
     }
     if (m_nCaptureMode == 0) return;
+    if (m_bDrag == 1) FinishDrag();
     const CRect client = GetClientRect();
     const CPoint scroll = GetScrollPosition();
     const zarp::IPoint at =

@@ -87,8 +87,18 @@ void CZarpView::RestoreShownCopy(const CRect* pFrame, bool bToScreen) {
 
 void CZarpView::OnDraw(CDC* pDC) {
     if (!HasPicture() || m_bmpZoomSave.IsNull()) return;
-    CBitmapDC memDC(pDC, m_bmpZoomSave);
-    pDC->BitBlt(0, 0, m_nZoomCx, m_nZoomCy, &memDC, 0, 0, SRCCOPY);
+    {
+        CBitmapDC memDC(pDC, m_bmpZoomSave);
+        pDC->BitBlt(0, 0, m_nZoomCx, m_nZoomCy, &memDC, 0, 0, SRCCOPY);
+    }
+    // A repaint during a drag wipes the band where it repaints: draw it again there, so
+    // that the next move's XOR takes exactly one band off the screen.
+    if (m_bDrag == 1) {
+        CRect band = m_rcRange;
+        const CPoint scroll = GetScrollPosition();
+        band.OffsetRect(scroll.x, scroll.y);
+        pDC->DrawFocusRect(&band);
+    }
 }
 
 BOOL CZarpView::OnEraseBkgnd(CDC* pDC) {

@@ -29,6 +29,7 @@ void CZarpView::OnLButtonDown(UINT nFlags, CPoint point) {
     CancelDrag();
     ClearRange();
     m_ptStart = point;
+    m_ptStartScroll = GetScrollPosition();
     m_bDrag = 1;
     UpdateOutputFlag();
     ::SetCapture(m_hWnd);
@@ -38,7 +39,8 @@ void CZarpView::OnLButtonDown(UINT nFlags, CPoint point) {
 void CZarpView::OnMouseMove(UINT nFlags, CPoint point) {
     if (m_bDrag != 1) return;
     CPoint scroll = GetScrollPosition();
-    zarp::IRect r = zarp::NormaliseDrag({m_ptStart.x, m_ptStart.y}, {point.x, point.y});
+    const CPoint start(m_ptStart.x + m_ptStartScroll.x - scroll.x, m_ptStart.y + m_ptStartScroll.y - scroll.y);
+    zarp::IRect r = zarp::NormaliseDrag({start.x, start.y}, {point.x, point.y});
     r = zarp::ClipToPicture(r, scroll.x, scroll.y, m_nZoomCx, m_nZoomCy);
     m_rcDrag = CRect(r.left, r.top, r.right, r.bottom);
     {

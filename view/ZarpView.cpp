@@ -45,6 +45,7 @@ BEGIN_MESSAGE_MAP(CZarpView, CScrollView)
     ON_WM_LBUTTONDOWN()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
     ON_WM_CAPTURECHANGED()
     ON_WM_RBUTTONDOWN()
     ON_WM_RBUTTONUP()
@@ -97,7 +98,11 @@ CRect CZarpView::OutputRect() const {
 
 void CZarpView::UpdateOutputFlag() { m_bRange = OutputRect().IsRectEmpty() ? 0 : 1; }
 
-void CZarpView::Warn(const CString& text) { MessageBox(text, L"警告", MB_ICONEXCLAMATION | MB_OK); }
+void CZarpView::Warn(const CString& text) {
+    // The bars behind the box show the state it speaks of, not the one before.
+    if (auto* pFrame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd())) pFrame->OnIdleUpdateCmdUI();
+    MessageBox(text, L"警告", MB_ICONEXCLAMATION | MB_OK);
+}
 
 void CZarpView::OnWait1() { SetWait(1000); }
 void CZarpView::OnWait2() { SetWait(2000); }

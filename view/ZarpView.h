@@ -47,6 +47,8 @@ public:
     void OnLButtonDown(UINT nFlags, CPoint point);
     void OnMouseMove(UINT nFlags, CPoint point);
     void OnLButtonUp(UINT nFlags, CPoint point);
+    // A quick second press is a press like any other: it starts a drag.
+    void OnLButtonDblClk(UINT nFlags, CPoint point) { OnLButtonDown(nFlags, point); }
     // Losing the mouse (another window, a dialog, Alt+Tab) ends a drag where it stood.
     void OnCaptureChanged(HWND hNewCapture);
 
@@ -113,6 +115,9 @@ public:
     // The fixed range in picture coordinates, as it was marked: the output follows
     // the frame the user sees even if the view scrolls afterwards.
     CRect m_rcPicture;
+    // The scroll position at the press: the drag's start stays on the picture pixel
+    // that was pressed even if the view scrolls meanwhile.
+    CPoint m_ptStartScroll;
 
 private:
     // Draws both zoomed copies of source (imageCx x imageCy) at zoom. bNewPicture: the

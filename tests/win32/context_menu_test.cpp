@@ -92,4 +92,15 @@ TEST(ContextMenu, OpensAtThePointerGreyedOnlyInRangeModeWithoutRange) {
     EXPECT_EQ(px[0], zt::Rgb(zt::PatternAt(10, 20)));
     // The range and its frame stay as they were.
     EXPECT_EQ(w.view->m_rcRange, CRect(10, 20, 50, 45));
+
+    // A right-click during a drag ends the drag first: the menu offers what it marked.
+    ::SendMessageW(w.view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    ::SendMessageW(w.view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(70, 60));
+    MenuSeen midDrag;
+    t = WatchMenu(midDrag, VK_ESCAPE, 3000);
+    RightClick(w, 70, 60);
+    t.join();
+    EXPECT_FALSE(midDrag.copyState & MF_GRAYED);
+    EXPECT_EQ(w.view->m_bDrag, 0);
+    EXPECT_EQ(w.view->m_rcPicture, CRect(20, 20, 70, 60));
 }

@@ -34,7 +34,7 @@ struct Counts {
 // A Zarp window that has captured a known pattern (the whole 400x300 pattern window).
 struct Captured {
     FakeClock clock;
-    zt::PatternWindow pattern{700, 300, 400, 300};
+    zt::PatternWindow pattern{1400, 700, 400, 300};  // clear of the view: it stays on top
     zt::ZarpWindow w{300, 200};
     Captured() { w.CaptureWindow(pattern.hwnd); }
 };
@@ -205,11 +205,22 @@ TEST(Scrolling, TheWheelScrollsTheViewWithinThePicture) {
     EXPECT_GT(v.GetScrollPosition().x, 0);
     for (int i = 0; i < 50; ++i) ::SendMessageW(v.m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
     EXPECT_EQ(v.GetScrollPosition().y, 0);
+    // "One screen at a time" in the mouse settings: a notch scrolls a page, downwards.
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ::SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, WHEEL_PAGESCROLL, nullptr, 0);
+    ::SendMessageW(v.m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    ::SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines, nullptr, 0);
+    EXPECT_EQ(v.GetScrollPosition().y, v.GetTotalSize().cy / 10);
 }
 
-TEST(Focus, TheFrameHandsTheKeyboardFocusToTheView) {
+TEST(Focus, TheFrameAndAClickHandTheKeyboardFocusToTheView) {
     zt::ZarpWindow w;
     ::SetFocus(w.frame->m_hWnd);
+    EXPECT_EQ(::GetFocus(), w.view->m_hWnd);
+    ::SetFocus(w.frame->m_wndZoomBar.GetDlgItem(IDC_ZOOM_SLIDER));
+    ::SendMessageW(w.view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
+    ::SendMessageW(w.view->m_hWnd, WM_LBUTTONUP, 0, At(10, 10));
     EXPECT_EQ(::GetFocus(), w.view->m_hWnd);
 }
 
@@ -220,7 +231,6 @@ TEST(Output, CopyAndSaveAsFollowWhetherThereIsSomethingToOutput) {
     zt::PatternWindow narrow(700, 300, 5, 40);
     zt::PatternWindow wide(700, 400, 400, 300);
     zt::ZarpWindow w{300, 200};
-    CZarpView& v = *w.view;
     auto zoom = [&](int percent) { ASSERT_TRUE(w.SetZoom(percent)); };
     struct Step {
         const char* label;
@@ -277,6 +287,32 @@ TEST(Range, TheDragHoldsTheMouseUntilItEnds) {
     Move(c.w, 20, 20, 0);
     EXPECT_EQ(v.m_rcPicture, CRect(100, 50, 350, 250));
     EXPECT_EQ(zt::ZoomedPixels(v, true), shown);
+
+    // A repaint during a drag and the wheel leave one band: after the release only the
+    // fixed frame shows (none of the band of the first move), at the pressed pixel.
+    Press(c.w, 10, 10);
+    Move(c.w, 60, 50);
+    ::RedrawWindow(v.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ::SendMessageW(v.m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(v.GetScrollPosition(), CPoint(0, 0));
+    Move(c.w, 100, 80);
+    Release(c.w, 100, 80);
+    EXPECT_EQ(v.m_rcPicture, CRect(10, 10, 100, 80));
+    {
+        const auto shownNow = zt::ZoomedPixels(v, true);
+        HDC dc = ::GetDC(v.m_hWnd);
+        int stray = 0;
+        for (int x = 11; x < 59; ++x) stray += zt::Rgb(::GetPixel(dc, x, 49)) != shownNow[49 * 400 + x];
+        for (int y = 11; y < 49; ++y) stray += zt::Rgb(::GetPixel(dc, 59, y)) != shownNow[y * 400 + 59];
+        ::ReleaseDC(v.m_hWnd, dc);
+        EXPECT_EQ(stray, 0);
+    }
+
+    // A quick second press (a double-click to the system) starts a drag like any press.
+    ::SendMessageW(v.m_hWnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(30, 30));
+    Move(c.w, 50, 40);
+    Release(c.w, 50, 40);
+    EXPECT_EQ(v.m_rcPicture, CRect(30, 30, 50, 40));
 
     // Another window takes the mouse: the drag ends where it stood.
     Press(c.w, 10, 10);
