@@ -1,14 +1,16 @@
-// Times the grab, the zoomed re-render, Copy and Save As on the real (virtual) screen,
-// each as a ratio to a plain memory copy of the same number of bytes measured in the
-// same run. Prints one markdown table row per measurement.
+// Times the grab, the zoomed re-render, Copy and Save As on the real (virtual) screen
+// beside anchors measured in the same run: a plain memory copy of the same bytes, and
+// a bare StretchBlt into a bitmap that was used before and into a fresh one. Prints
+// markdown rows on stdout and "name value" lines into the file named by argv[1], from
+// which bench/run.sh computes its checks.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 #include "../app/ZarpApp.h"
 #include "../app/ZarpDoc.h"
 #include "../frame/MainFrm.h"
-#include "../image/DibUtil.h"
 #include "../res/resource.h"
 #include "../view/ZarpView.h"
 #include "../view/clock_source.h"
@@ -18,8 +20,11 @@ namespace {
 CZarpApp theBenchApp;
 int g_now = 500000;
 int FakeStamp() { return g_now; }
+FILE* g_values = nullptr;
 
 using Clock = std::chrono::steady_clock;
+// Runs per measurement; the fastest counts (other work on the machine only slows a run).
+constexpr int kRuns = 9;
 template <class F> double BestMs(int reps, F&& f) {
     double best = 1e30;
     for (int i = 0; i < reps; ++i) {
@@ -30,23 +35,56 @@ template <class F> double BestMs(int reps, F&& f) {
     return best;
 }
 
+void Value(const char* name, double v) {
+    if (g_values) std::fprintf(g_values, "%s %.3f\n", name, v);
+}
+
 double MemcpyMs(size_t bytes) {
-    std::vector<char> a(bytes, 1), b(bytes);
-    return BestMs(5, [&] { std::memcpy(b.data(), a.data(), bytes); });
+    std::vector<char> a(bytes, 1), b(bytes, 2);
+    return BestMs(kRuns, [&] { std::memcpy(b.data(), a.data(), bytes); });
 }
 
-void Row(const char* what, double ms, size_t bytes) {
-    double base = MemcpyMs(bytes);
-    std::printf("| %s | %.1f | %.2f | %.0f |\n", what, ms, base, ms / base);
+// What writing the same bytes costs the file system: one memory copy and one write.
+double MemcpyAndWriteMs(size_t bytes, const std::wstring& path) {
+    std::vector<char> a(bytes, 1), b(bytes, 2);
+    return BestMs(kRuns, [&] {
+        std::memcpy(b.data(), a.data(), bytes);
+        HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD put = 0;
+        ::WriteFile(f, b.data(), (DWORD)bytes, &put, nullptr);
+        ::CloseHandle(f);
+    });
 }
 
-void Pump() {
-    MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
+void Row(const char* what, double ms, double anchorMs, const char* anchor) {
+    std::printf("| %s | %.1f | %s: %.1f | %.2f |\n", what, ms, anchor, anchorMs, anchorMs > 0 ? ms / anchorMs : 0.0);
+}
+
+double PrivateMb() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&pmc, sizeof pmc);
+    return pmc.PagefileUsage / 1048576.0;  // the commit charge: what Windows calls private bytes
+}
+
+// A bare COLORONCOLOR StretchBlt of the capture to zoom, into `target` (made here when
+// it holds nothing).
+void BareStretch(CZarpView& v, CBitmap& target, int zoom) {
+    const int cx = v.m_nImageCx * zoom / 100, cy = v.m_nImageCy * zoom / 100;
+    if (target.IsNull()) target.CreateCompatibleBitmap(&v.m_dcScreen, cx, cy);
+    CBitmapDC src(&v.m_dcScreen, v.m_bmpCapture), dst(&v.m_dcScreen, target);
+    dst.SetStretchBltMode(COLORONCOLOR);
+    dst.StretchBlt(0, 0, cx, cy, &src, 0, 0, v.m_nImageCx, v.m_nImageCy, SRCCOPY);
+}
+
+void Zoom(CZarpView& v, int zoom) {
+    v.m_nZoom = zoom;
+    ::SendMessageW(v.m_hWnd, WM_TIMER, 1, 0);
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1) g_values = std::fopen(argv[1], "wb");
     theBenchApp.InitApplication(::GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     zarp::SetStampSourceForTesting(&FakeStamp);
     CSingleDocTemplate tmpl(IDR_MAINFRAME, RUNTIME_CLASS(CZarpDoc), RUNTIME_CLASS(CMainFrame),
@@ -54,68 +92,97 @@ int main() {
     tmpl.OpenDocumentFile(nullptr, true);
     auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
     auto* view = dynamic_cast<CZarpView*>(frame->GetActiveView());
-    Pump();
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    const size_t screenBytes = (size_t)cx * cy * 4;
-    std::printf("Screen %dx%d\n\n| operation | ms (best of 5) | memcpy of the same bytes, ms | ratio |\n|---|---|---|---|\n", cx, cy);
-
-    view->m_nCaptureMode = 1;
-    // Memory first, before any timing buffer exists: a capture shown at 200 %.
-    view->GrabImage();
-    view->m_nZoomShown = 200;
-    view->RenderZoom();
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof pmc;
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&pmc, sizeof pmc);
-    const double peakMb = pmc.PeakPagefileUsage / 1048576.0;
-    view->m_nZoomShown = 100;
-
-    double grab = BestMs(5, [&] { view->GrabImage(); });
-    char label[128];
-    std::snprintf(label, sizeof label, "grab whole screen %dx%d", cx, cy);
-    Row(label, grab, screenBytes);
-
-    for (int zoom : {10, 50, 100, 200}) {
-        view->m_nZoomShown = zoom;
-        double ms = BestMs(5, [&] { view->RenderZoom(); });
-        size_t bytes = (size_t)view->m_nZoomCx * view->m_nZoomCy * 4;
-        std::snprintf(label, sizeof label, "render zoom %d%% (%dx%d, two copies)", zoom, view->m_nZoomCx, view->m_nZoomCy);
-        Row(label, ms, bytes * 2);
-    }
-
+    CZarpView& v = *view;
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
-    std::wstring path = std::wstring(temp) + L"zarp-bench.bmp";
-    for (int zoom : {100, 200}) {
-        view->m_nZoomShown = zoom;
-        view->RenderZoom();
-        size_t bytes = (size_t)view->m_nZoomCx * view->m_nZoomCy * 4;
-        double copy = BestMs(5, [&] {
-            view->ExtractRange();
-            CDibUtil util;
-            HGLOBAL h = util.BitmapToDib(view->m_bmpWork, view->m_hWnd);
-            ::GlobalFree(h);
-        });
-        std::snprintf(label, sizeof label, "copy at %d%%: extract + packed DIB (%dx%d)", zoom, view->m_nZoomCx, view->m_nZoomCy);
-        Row(label, copy, bytes);
-        double save = BestMs(5, [&] {
-            view->ExtractRange();
-            CDibUtil util;
-            HGLOBAL h = util.BitmapToDib(view->m_bmpWork, view->m_hWnd);
-            HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            CDibUtil::WriteBmpFile(f, h);
-            ::CloseHandle(f);
-            ::GlobalFree(h);
-        });
-        std::snprintf(label, sizeof label, "save at %d%%: extract + DIB + BMP file", zoom);
-        Row(label, save, bytes);
-    }
-    ::DeleteFileW(path.c_str());
+    v.m_strInitDir = temp;  // the settings file of the saves goes there
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
 
-    std::printf("\nPeak private bytes of the process after one capture shown at 200%%: %.0f MB "
-                "(the picture at 100%% is %.0f MB; the two zoomed copies at 200%% are %.0f MB)\n",
-                peakMb, screenBytes / 1048576.0, screenBytes * 8 / 1048576.0);
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    const double mp = cx * (double)cy / 1e6;
+    std::printf("Screen %dx%d\n\n", cx, cy);
+
+    // Memory first, before any timing buffer exists: the capture shown at 200 %, then 50 %.
+    v.m_nCaptureMode = 1;
+    v.GrabImage();
+    Zoom(v, 200);
+    const double at200 = PrivateMb();
+    Zoom(v, 50);
+    const double at50 = PrivateMb();
+    Value("private_mb_200", at200);
+    Value("private_mb_50", at50);
+
+    std::printf("| operation | ms (best of 5) | anchor, ms | ratio |\n|---|---|---|---|\n");
+    Zoom(v, 100);
+    const double grab = BestMs(kRuns, [&] { v.GrabImage(); });
+    Row("grab of the whole screen, shown at 100 %", grab, 0, "`xwd -root`: below");
+    Value("grab_ms", grab);
+    Value("grab_ms_per_mp", grab / mp);
+
+    // The anchors of the re-render: the same stretch with nothing around it.
+    CBitmap reused, fresh;
+    BareStretch(v, reused, 200);
+    const double bareReused = BestMs(kRuns, [&] { BareStretch(v, reused, 200); });
+    const double bareFresh = BestMs(kRuns, [&] {
+        fresh.DeleteObject();
+        BareStretch(v, fresh, 200);
+    });
+    fresh.DeleteObject();
+    reused.DeleteObject();
+    const size_t bytes200 = (size_t)cx * cy * 16;
+    Row("bare StretchBlt to 200 % into a reused bitmap", bareReused, MemcpyMs(bytes200), "memcpy of its bytes");
+    Row("bare StretchBlt to 200 % into a fresh bitmap", bareFresh, bareReused, "into a reused one");
+
+    Zoom(v, 200);
+    const double render200 = BestMs(kRuns, [&] { v.RenderZoom(); });
+    Row("re-render at 200 % (both copies, painted)", render200, 2 * bareReused, "two reused StretchBlts");
+    Value("render200_ratio", render200 / (2 * bareReused));
+    Value("render200_ms_per_mp", render200 / (mp * 4));
+
+    const double back = BestMs(3, [&] {
+                            for (int i = 0; i < 10; ++i) {
+                                Zoom(v, 100);
+                                Zoom(v, 200);
+                            }
+                        }) /
+                        20;
+    Row("zoom 100 % <-> 200 %, ten times each way, per step", back, 2 * bareReused, "two reused StretchBlts");
+    Value("zoom_step_ratio", back / (2 * bareReused));
+
+    for (int zoom : {10, 50}) {
+        Zoom(v, zoom);
+        const double ms = BestMs(kRuns, [&] { v.RenderZoom(); });
+        char label[96];
+        std::snprintf(label, sizeof label, "re-render at %d %% (%dx%d)", zoom, v.m_nZoomCx, v.m_nZoomCy);
+        Row(label, ms, MemcpyMs((size_t)cx * cy * 4), "memcpy of the 100 % picture");
+    }
+
+    Zoom(v, 100);
+    const size_t bytes100 = (size_t)cx * cy * 4;
+    const double copy = BestMs(kRuns, [&] { v.OnEditCopy(); });
+    Row("Copy at 100 %", copy, MemcpyMs(bytes100), "memcpy of its bytes");
+    Value("copy_ms_per_mp", copy / mp);
+
+    const std::wstring path = std::wstring(temp) + L"zarp-bench.bmp";
+    const std::wstring plain = std::wstring(temp) + L"zarp-bench.raw";
+    const double save = BestMs(kRuns, [&] { v.SavePicture(path.c_str(), L"zarp-bench.bmp"); });
+    const double writeAnchor = MemcpyAndWriteMs(bytes100 + 54, plain);
+    Row("Save As at 100 % (without the dialog)", save, writeAnchor, "memcpy + write of the file's bytes");
+    const double settings = BestMs(kRuns, [&] { v.WriteSettings(); });
+    const double extract = BestMs(kRuns, [&] { v.ExtractRange(); });
+    Row("of which the settings file, rewritten whole and flushed", settings, save, "the whole Save As");
+    Row("of which the cut into the output bitmap", extract, save, "the whole Save As");
+    Value("save_ratio", save / writeAnchor);
+    Value("save_ms_per_mp", save / mp);
+    ::DeleteFileW(path.c_str());
+    ::DeleteFileW(plain.c_str());
+
+    std::printf("\nPrivate bytes at this screen size: %.0f MB with the picture shown at 200 %%, %.0f MB after "
+                "zooming to 50 %% (the picture at 100 %% is %.0f MB; the two copies at 200 %% are %.0f MB).\n",
+                at200, at50, bytes100 / 1048576.0, bytes100 * 8 / 1048576.0);
     AfxGetApp()->m_pMainWnd = nullptr;
     frame->DestroyWindow();
+    if (g_values) std::fclose(g_values);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include "../framework/handles.h"
 #include "../tests/win32/dialog_robot.h"
 #include "../tests/win32/support.h"
@@ -42,8 +43,14 @@ int main(int argc, char** argv) {
     const std::wstring target = dir + L"\\soak.bmp";
     ::DeleteFileW(target.c_str());
 
-    std::printf("| cycle | DC | bitmap | brush | palette | global | file | menu | image list | private bytes (KB) |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
+    // One column per kind of handle the framework counts, in the order of HandleKind.
+    static const char* const kKinds[] = {"DC", "bitmap", "brush", "palette", "global", "file", "menu", "image list", "font"};
+    static_assert(std::size(kKinds) == (size_t)afx::HandleKind::Count, "a column for every kind of handle");
+    std::printf("| cycle |");
+    for (const char* kind : kKinds) std::printf(" %s |", kind);
+    std::printf(" private bytes (KB) |\n|---|");
+    for (size_t k = 0; k <= std::size(kKinds); ++k) std::printf("---|");
+    std::printf("\n");
     int failures = 0;
     for (int i = 0; i <= cycles; ++i) {
         if (i % 100 == 0 || i == cycles) {

@@ -39,7 +39,9 @@ bool CZarpView::RenderZoomOf(CBitmap& source, int imageCx, int imageCy, int zoom
         } else {
             dstDC.SetStretchBltMode(COLORONCOLOR);
         }
-        if (!source.IsNull())
+        if (!source.IsNull() && cx == imageCx && cy == imageCy)
+            dstDC.BitBlt(0, 0, cx, cy, &srcDC, 0, 0, SRCCOPY);  // 100 %: the same pixels, a plain copy
+        else if (!source.IsNull())
             dstDC.StretchBlt(0, 0, cx, cy, &srcDC, 0, 0, imageCx, imageCy, SRCCOPY);
         else
             dstDC.FillSolidRect(0, 0, cx, cy, kBackground);
