@@ -37,6 +37,9 @@ bool IsRegularFile(HANDLE h) {
            !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
 }
 
+// How many temporary names a save tries before it gives up.
+constexpr unsigned kTempAttempts = 10;
+
 size_t NameStart(const std::wstring& path) {
     size_t sep = path.find_last_of(L"\\/");
     return sep == std::wstring::npos ? 0 : sep + 1;
@@ -124,7 +127,10 @@ DWORD PutInPlace(const std::wstring& temp, const std::wstring& target, bool exis
 
 std::wstring UsableFolder(const std::wstring& folder) {
     if (folder.empty() || HasBadComponent(folder)) return std::wstring();
-    const std::wstring full = FullPath(folder);
+    // A drive's root is remembered as "C:", which on its own would name that drive's
+    // current folder.
+    const bool root = folder.size() == 2 && folder[1] == L':';
+    const std::wstring full = FullPath(root ? folder + L"\\" : folder);
     if (CheckFolderText(full) != FolderProblem::none) return std::wstring();
     const DWORD attrs = ::GetFileAttributesW(full.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return std::wstring();
@@ -180,9 +186,18 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
         const FileKind kind = ProbeFile(path);
         if (kind == FileKind::other) return ERROR_NOT_SUPPORTED;
         exists = kind == FileKind::regular;
+        if (!exists) {
+            // Under Wine a link that points nowhere looks like no file at all, and a move
+            // would put a file in its place; only creating the name shows it is taken.
+            HANDLE h = ::CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+            if (h != INVALID_HANDLE_VALUE)
+                ::CloseHandle(h);
+            else if (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS)
+                return ERROR_NOT_SUPPORTED;
+        }
     }
     const std::wstring real = LongPathForm(path);
-    const std::wstring temp = LongPathForm(TempPathFor(path));
     if (exists) {
         // A target another program holds without letting it be replaced: said now, before
         // a whole picture is written for nothing.
@@ -196,11 +211,24 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
         }
     }
 
-    // A leftover of a save that was stopped midway (made read-only since, perhaps; but
-    // the attributes of whatever a link of that name points to stay as they are).
-    if (ProbeFile(temp) == FileKind::regular) ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(temp.c_str());
-    HANDLE h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A leftover of a save that was stopped midway is removed (made read-only since,
+    // perhaps; but the attributes of whatever a link of that name points to stay as they
+    // are). What cannot be removed - a folder, a file another save still writes - keeps
+    // its place, and the next name is tried.
+    std::wstring temp;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
+        temp = LongPathForm(TempPathFor(path, attempt));
+        if (ProbeFile(temp) == FileKind::regular) ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(temp.c_str());
+        h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) break;
+        const DWORD err = ::GetLastError();
+        const bool occupied = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS ||
+                              ::GetFileAttributesW(temp.c_str()) != INVALID_FILE_ATTRIBUTES;
+        ::SetLastError(err);
+        if (!occupied) break;
+    }
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = LastErrorOr(ERROR_ACCESS_DENIED);
         // The folder refuses new files (and nothing else sits at the temporary name):

@@ -49,16 +49,11 @@ void CZarpView::ReadSettings() {
     m_strWork = m_strInitDir;
     const std::wstring file = InFolder(m_strInitDir, L"zp.x");
     switch (zarp::ProbeFile(file)) {
-    case zarp::FileKind::missing: {
-        // A first run: the file is created empty, then written with the start folder.
-        // CREATE_NEW follows no link: a link pointing nowhere stays as it is.
-        HANDLE h = ::CreateFileW(zarp::LongPathForm(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return;  // read-only media, say
-        ::CloseHandle(h);
+    case zarp::FileKind::missing:
+        // A first run: the file is written with the start folder, when the dialog could
+        // be given that folder (a link pointing nowhere stays as it is).
         WriteSettings();
         return;
-    }
     case zarp::FileKind::other:
         return;  // a link, a folder or a device is neither followed nor rewritten
     case zarp::FileKind::regular:

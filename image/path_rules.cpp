@@ -114,6 +114,18 @@ std::wstring PlainPathForm(const std::wstring& path) {
     return plain;
 }
 
-std::wstring TempPathFor(const std::wstring& target) { return target + L".zarp.tmp"; }
+std::wstring TempPathFor(const std::wstring& target, unsigned attempt) {
+    const std::wstring suffix = attempt ? L".zarp" + std::to_wstring(attempt) + L".tmp" : L".zarp.tmp";
+    const size_t sep = target.find_last_of(L"\\/");
+    const size_t nameAt = sep == std::wstring::npos ? 0 : sep + 1;
+    size_t keep = target.size() - nameAt;
+    if (keep + suffix.size() > kMaxName) {
+        keep = kMaxName - suffix.size();
+        // Never between the two halves of a character outside the basic plane.
+        const wchar_t last = target[nameAt + keep - 1];
+        if (last >= 0xD800 && last <= 0xDBFF) --keep;
+    }
+    return target.substr(0, nameAt + keep) + suffix;
+}
 
 }  // namespace zarp

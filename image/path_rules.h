@@ -44,8 +44,13 @@ std::wstring LongPathForm(const std::wstring& path);
 // (no device names, no names ending in a dot or a space); else the path unchanged.
 std::wstring PlainPathForm(const std::wstring& path);
 
+// The longest name a file system takes for one path component.
+constexpr size_t kMaxName = 255;
+
 // The temporary file a save writes before it replaces target: the target's own name
 // with ".zarp.tmp" after it, in the same folder, so that a user recognises a leftover.
-std::wstring TempPathFor(const std::wstring& target);
+// A name too long for that is cut short first. attempt > 0 gives the names tried when
+// something else already stands at the usual one: ".zarp1.tmp", ".zarp2.tmp", ...
+std::wstring TempPathFor(const std::wstring& target, unsigned attempt = 0);
 
 }  // namespace zarp

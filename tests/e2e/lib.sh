@@ -327,7 +327,22 @@ hold_clipboard_text() {
 clipboard_has_dib() { drv clipboard | grep -qx '8 CF_DIB'; }
 
 # winpath UNIX-PATH: the same path as Zarp sees it (Z:\...).
-winpath() { winepath -w "$1" 2>/dev/null; }
+# Worked out here rather than by winepath: one more Wine process per call is slow, and
+# under load it has printed nothing, which made a check compare against an empty path.
+# Paths under the prefix's drive_c still go through winepath, retried.
+winpath() {
+    local p
+    p=$(realpath -m -s -- "$1")
+    case "$p" in
+        "${WINEPREFIX:-/nonexistent}/drive_c"*)
+            local i out
+            for i in 1 2 3; do
+                out=$(winepath -w "$p" 2>/dev/null) && [ -n "$out" ] && { printf '%s\n' "$out"; return 0; }
+            done
+            echo "winpath: cannot convert $p" >&2; return 1 ;;
+    esac
+    printf 'Z:%s\n' "${p//\//\\}"
+}
 
 # bytes_of FILE: the file as hex, for exact comparisons.
 bytes_of() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }

@@ -293,6 +293,14 @@ zarp_idle
 check "zp.x is still a link" "real.x" "$(readlink "$LINKED/zp.x")"
 check "what it points to is untouched" "not for Zarp" "$(cat "$LINKED/real.x")"
 check "and not made read-only" 644 "$(stat -c %a "$LINKED/real.x")"
+# A link that points nowhere looks like no file at all to Wine's file calls.
+ln -sfn nowhere.x "$LINKED/zp.x"
+open_save_as
+check "Save again, zp.x now a link to nothing" "closed" "$(drv save-as linked2 yes 2>&1 | tail -1)"
+poll 6 test -f "$LINKED/linked2.bmp"
+zarp_idle
+check "zp.x is still that link" "nowhere.x" "$(readlink "$LINKED/zp.x")"
+check "and nothing was made where it points" "" "$(ls "$LINKED" | grep nowhere)"
 check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
 zarp_ended
 

@@ -87,7 +87,27 @@ TEST(PathRules, LongFormAndTemporaryName) {
     EXPECT_EQ(zarp::PlainPathForm(L"\\\\?\\Z:\\tmp\\aux.bmp"), L"\\\\?\\Z:\\tmp\\aux.bmp");
     EXPECT_EQ(zarp::PlainPathForm(L"\\\\?\\Z:\\dots.\\a.bmp"), L"\\\\?\\Z:\\dots.\\a.bmp");
     EXPECT_EQ(zarp::PlainPathForm(L"\\\\?\\Z:\\a.bmp "), L"\\\\?\\Z:\\a.bmp ");
-    EXPECT_EQ(zarp::TempPathFor(L"C:\\a\\shot.bmp"), L"C:\\a\\shot.bmp.zarp.tmp");
+    // The temporary name: after the target's, cut short where the name would pass the
+    // longest a component may be, never between the halves of a surrogate pair.
+    struct Temp {
+        std::wstring target;
+        unsigned attempt;
+        std::wstring want;
+    } temps[] = {
+        {L"C:\\a\\shot.bmp", 0, L"C:\\a\\shot.bmp.zarp.tmp"},
+        {L"C:\\a\\shot.bmp", 3, L"C:\\a\\shot.bmp.zarp3.tmp"},
+        {L"shot.bmp", 0, L"shot.bmp.zarp.tmp"},
+        {L"C:\\a\\" + std::wstring(246, L'n'), 0, L"C:\\a\\" + std::wstring(246, L'n') + L".zarp.tmp"},
+        {L"C:\\a\\" + std::wstring(250, L'n'), 0, L"C:\\a\\" + std::wstring(246, L'n') + L".zarp.tmp"},
+        {L"C:\\a\\" + std::wstring(250, L'n'), 12, L"C:\\a\\" + std::wstring(244, L'n') + L".zarp12.tmp"},
+        {L"C:\\a\\" + std::wstring(245, L'n') + L"\xD83D\xDE00n", 0,
+         L"C:\\a\\" + std::wstring(245, L'n') + L".zarp.tmp"},
+    };
+    for (const Temp& t : temps) {
+        const std::wstring got = zarp::TempPathFor(t.target, t.attempt);
+        EXPECT_EQ(got, t.want) << got.size();
+        EXPECT_LE(got.size() - got.find_last_of(L'\\') - 1, zarp::kMaxName);
+    }
 }
 
 }  // namespace

@@ -98,6 +98,10 @@ TEST_F(SettingsFixture, AFolderTheDialogCannotTakeIsNeverWritten) {
         EXPECT_FALSE(w.view->WriteSettings()) << folder.size();
         EXPECT_EQ(ReadAll(file), before);
     }
+    // Started from such a folder: no file is made there, not even an empty one.
+    w.view->m_strInitDir = aux.c_str();
+    w.view->ReadSettings();
+    EXPECT_EQ(ReadAll(aux + L"\\zp.x"), "<missing>");
 }
 
 TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
