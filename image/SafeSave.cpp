@@ -60,6 +60,20 @@ DWORD LastErrorOr(DWORD fallback) {
     return err ? err : fallback;
 }
 
+// A regular file at a temporary name that an interrupted save of this kind left: empty,
+// or beginning with the bytes such a save writes first.
+bool IsLeftover(const std::wstring& path, const std::string& start) {
+    if (ProbeFile(path) != FileKind::regular) return false;
+    if (start.empty()) return true;
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::string head(start.size(), '\0');
+    DWORD got = 0;
+    const bool read = ::ReadFile(h, &head[0], (DWORD)head.size(), &got, nullptr);
+    ::CloseHandle(h);
+    return read && (got == 0 || (got == head.size() && head == start));
+}
+
 void MakeReadOnly(const std::wstring& path) {
     const DWORD attrs = ::GetFileAttributesW(path.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(path.c_str(), attrs | FILE_ATTRIBUTE_READONLY);
@@ -212,15 +226,16 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
     }
 
     // A leftover of a save that was stopped midway is removed (made read-only since,
-    // perhaps; but the attributes of whatever a link of that name points to stay as they
-    // are). What cannot be removed - a folder, a file another save still writes - keeps
-    // its place, and the next name is tried.
+    // perhaps). Whatever else stands at the name - a folder, a link, a file of the user's,
+    // a file another save still writes - keeps its place, and the next name is tried.
     std::wstring temp;
     HANDLE h = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         temp = LongPathForm(TempPathFor(path, attempt));
-        if (ProbeFile(temp) == FileKind::regular) ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(temp.c_str());
+        if (IsLeftover(temp, options.leftoverStart)) {
+            ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(temp.c_str());
+        }
         h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) break;
         const DWORD err = ::GetLastError();

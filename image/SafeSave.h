@@ -31,10 +31,14 @@ struct SaveOptions {
     bool keepReadOnly = false;
     // Flush the bytes to the disk before the replace.
     bool flush = false;
+    // What a leftover of this kind of save begins with: a file at the temporary name is
+    // removed only when it is empty or begins so. Anything else there is the user's and
+    // is stepped around. Empty: any regular file there counts as a leftover.
+    std::string leftoverStart;
 };
 
 // Writes target through a temporary file beside it (named by TempPathFor; a leftover
-// of that name from an interrupted save is removed first), then puts it in the target's
+// of that name from an interrupted save is removed first, see leftoverStart), then puts it in the target's
 // place: ReplaceFileW when the target exists, which keeps the replaced file's
 // attributes and security, MoveFileExW otherwise. Paths too long for the plain calls
 // are used in their long form. When the folder refuses new files but the target exists

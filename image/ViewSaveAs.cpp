@@ -84,7 +84,9 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
         err = ::GetLastError();
         if (err == 0) err = ERROR_NOT_ENOUGH_MEMORY;
     } else {
-        err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer.Write(h); }, zarp::SaveOptions{});
+        zarp::SaveOptions options;
+        options.leftoverStart = "BM";  // a bitmap file's first bytes
+        err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer.Write(h); }, options);
     }
     if (err) Warn(FailureText(fileName, err));
     return err == 0;

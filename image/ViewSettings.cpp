@@ -59,14 +59,14 @@ void CZarpView::ReadSettings() {
     case zarp::FileKind::regular:
         break;
     }
-    char buffer[zarp::kSettingsReadLimit];
+    std::string buffer(zarp::kSettingsReadLimit, '\0');
     UINT got = 0;
     {
         CFile f;
         if (!f.Open(zarp::LongPathForm(file).c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary))
             return;
         try {
-            got = f.Read(buffer, sizeof buffer);
+            got = f.Read(&buffer[0], (UINT)buffer.size());
         } catch (CFileException&) {
             return;  // a read error leaves the file alone
         }
@@ -75,7 +75,8 @@ void CZarpView::ReadSettings() {
         WriteSettings();
         return;
     }
-    auto folder = zarp::ParseSettings(std::string(buffer, got));
+    buffer.resize(got);
+    auto folder = zarp::ParseSettings(buffer);
     CString text = folder ? FromBytes(folder->bytes, folder->utf8 ? CP_UTF8 : CP_ACP) : CString();
     // A line too long to be any folder the dialog could open counts as none.
     if (!text.IsEmpty() && (size_t)text.GetLength() < zarp::kMaxPath) m_strWork = text;
@@ -95,6 +96,7 @@ bool CZarpView::WriteSettings() {
     options.followLink = false;
     options.keepReadOnly = true;
     options.flush = true;
+    options.leftoverStart = text.substr(0, text.find("\r\n"));  // the header line
     const DWORD err = zarp::SaveReplacing(InFolder(m_strInitDir, L"zp.x"), [&text](HANDLE h) -> DWORD {
         DWORD written = 0;
         if (!::WriteFile(h, text.data(), (DWORD)text.size(), &written, nullptr)) return ::GetLastError();

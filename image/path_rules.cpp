@@ -30,6 +30,7 @@ bool IsDosDeviceName(const std::wstring& component) {
     while (!base.empty() && base.back() == L' ') base.pop_back();
     for (auto& c : base) c = Upper(c);
     if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL") return true;
+    if (base == L"CONIN$" || base == L"CONOUT$") return true;  // the console's input and output
     if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
         const wchar_t d = base[3];
         return (d >= L'1' && d <= L'9') || d == L'\u00B9' || d == L'\u00B2' || d == L'\u00B3';
@@ -46,6 +47,10 @@ bool BadComponentFrom(const std::wstring& path, size_t start) {
         for (wchar_t c : component)
             if (IsBadNameChar(c)) return true;
         if (IsDosDeviceName(component)) return true;
+        // Plain parsing drops a final dot or space, and would name another folder.
+        if (!component.empty() && (component.back() == L'.' || component.back() == L' ') && component != L"." &&
+            component != L"..")
+            return true;
         start = end + 1;
     }
     return false;

@@ -11,12 +11,13 @@ namespace zarp {
 constexpr size_t kMaxPath = 260;
 
 // True for a name the system reads as a device rather than a file or folder: CON, PRN,
-// AUX, NUL, COM1-COM9 and LPT1-LPT9 (the digits also as the superscripts 1, 2, 3), in
+// AUX, NUL, CONIN$, CONOUT$, COM1-COM9 and LPT1-LPT9 (the digits also as the superscripts 1, 2, 3), in
 // any case, with or without an extension, and with trailing spaces or dots.
 bool IsDosDeviceName(const std::wstring& component);
 
 // True when a component of the path (relative or absolute; a drive's colon aside) holds
-// a character no file name may hold, or is a device name.
+// a character no file name may hold, is a device name, or ends in a dot or a space
+// (which plain parsing drops; "." and ".." aside).
 bool HasBadComponent(const std::wstring& path);
 
 enum class FolderProblem {

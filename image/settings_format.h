@@ -11,10 +11,10 @@
 namespace zarp {
 
 extern const char kSettingsHeader[];  // "[ InitDir ] ="
-// The most bytes read from the file: room for the header line and the longest folder
-// the save dialog can take, even in UTF-8. A folder line that does not end within them
-// counts as no folder.
-constexpr size_t kSettingsReadLimit = 1024;
+// The most bytes read from the file: room for a first line far longer than the header
+// (readers skip it whatever it holds) and the longest folder the save dialog can take,
+// even in UTF-8. A folder line that does not end within them counts as no folder.
+constexpr size_t kSettingsReadLimit = 64 * 1024;
 extern const char kUtf8Bom[];         // EF BB BF
 
 std::string BuildSettings(const std::string& folderBytes, bool utf8);

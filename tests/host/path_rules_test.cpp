@@ -13,10 +13,10 @@ using zarp::FolderProblem;
 TEST(PathRules, DeviceNames) {
     const wchar_t* devices[] = {L"CON", L"con", L"Prn", L"AUX", L"nul", L"COM1", L"com9", L"LPT1", L"lpt9",
                                 L"aux.txt", L"CON.bmp.x", L"nul.", L"Aux ", L"aux .txt", L"con:", L"COM\u00B9",
-                                L"LPT\u00B3"};
+                                L"LPT\u00B3", L"CONOUT$", L"conin$.bmp", L"ConOut$ .x"};
     for (const wchar_t* d : devices) EXPECT_TRUE(zarp::IsDosDeviceName(d)) << d;
     const wchar_t* names[] = {L"", L"CONS", L"aux1", L"COM0", L"COM10", L"LPT", L"xcon", L".aux", L" aux",
-                              L"auxiliary.txt", L"COM\u00B4", L"\u30B3\u30F3"};
+                              L"auxiliary.txt", L"COM\u00B4", L"\u30B3\u30F3", L"CONOUT", L"conin$x"};
     for (const wchar_t* n : names) EXPECT_FALSE(zarp::IsDosDeviceName(n)) << n;
 }
 
@@ -62,6 +62,9 @@ TEST(PathRules, FolderTextForTheDialog) {
     EXPECT_TRUE(zarp::HasBadComponent(L"a\\b:c"));
     EXPECT_FALSE(zarp::HasBadComponent(L"C:"));
     EXPECT_FALSE(zarp::HasBadComponent(L"C:\\a\\b"));
+    EXPECT_TRUE(zarp::HasBadComponent(L"Z:\\dots...\\b"));
+    EXPECT_TRUE(zarp::HasBadComponent(L"Z:\\space "));
+    EXPECT_FALSE(zarp::HasBadComponent(L"C:\\a\\..\\.\\b\\"));
 }
 
 TEST(PathRules, LongFormAndTemporaryName) {

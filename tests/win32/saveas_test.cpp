@@ -202,6 +202,9 @@ TEST_F(SaveFixture, TheDialogGetsTheRememberedFolderOnlyWhenItCanOpenIt) {
     const std::wstring aux = base + L"\\aux";
     ::CreateDirectoryW((L"\\\\?\\" + aux).c_str(), nullptr);  // a name only the long form can make
     const std::wstring aFile = base + L"\\plain.txt";
+    const std::wstring dots = base + L"\\dots...";  // plain parsing would name base\dots
+    ::CreateDirectoryW((L"\\\\?\\" + dots).c_str(), nullptr);
+    ::CreateDirectoryW((base + L"\\dots").c_str(), nullptr);
     WriteFileBytes(aFile, "not a folder");
     struct Case {
         const char* what;
@@ -218,6 +221,7 @@ TEST_F(SaveFixture, TheDialogGetsTheRememberedFolderOnlyWhenItCanOpenIt) {
         {"COM1", L"COM1", false},
         {"a device in a path", L"Z:\\tmp\\CON", false},
         {"a folder named aux", aux, false},
+        {"a folder ending in dots, beside one without", dots, false},
         {"a device name with an extension", base + L"\\lpt1.dir", false},
         {"a folder of 258 characters", FolderOfLength(base, 258), false},
         {"a folder of 300 characters", FolderOfLength(base, 300), false},
@@ -351,8 +355,8 @@ TEST_F(SaveFixture, AFolderThatRefusesNewFilesIsWrittenInPlace) {
 
 // Any path the dialog accepts can be written, even where the temporary file's name
 // passes MAX_PATH or the longest name a component may have; a temporary file left by an
-// interrupted save is cleared first, and what cannot be cleared from the temporary name
-// (a folder, a file another save still holds) is stepped around.
+// interrupted save is cleared first, and what is not a leftover at the temporary name (a
+// folder, a file of the user's, a file another save still holds) is stepped around.
 TEST_F(SaveFixture, LongPathsAndLeftoversStillSave) {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
@@ -371,9 +375,13 @@ TEST_F(SaveFixture, LongPathsAndLeftoversStillSave) {
         {"a leftover beside the target", out, L"left.bmp"},
         {"a folder at the temporary name", out, L"blocked.bmp"},
         {"a temporary file another save holds open", out, L"busy.bmp"},
+        {"a file of the user's at the temporary name", out, L"mine.bmp"},
+        {"the settings file's temporary name taken by a picture", out, L"zp.x.zarp.tmp"},
     };
-    WriteFileBytes(leftover, "half a picture");
+    WriteFileBytes(leftover, "BM half a picture");
     ::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::wstring mine = out + L"\\mine.bmp.zarp.tmp";
+    WriteFileBytes(mine, "the user's own");
     const std::wstring blocked = out + L"\\blocked.bmp.zarp.tmp", busy = out + L"\\busy.bmp.zarp.tmp";
     ::CreateDirectoryW(blocked.c_str(), nullptr);
     WriteFileBytes(busy, "another save's half");
@@ -388,11 +396,22 @@ TEST_F(SaveFixture, LongPathsAndLeftoversStillSave) {
         EXPECT_EQ(ReadFileBytes(target).size(), kShotFileBytes);
         std::vector<std::wstring> left = Leftovers(c.dir);
         if (c.dir == out) left.erase(std::remove_if(left.begin(), left.end(), [](const std::wstring& f) {
-            return f == L"blocked.bmp.zarp.tmp" || f == L"busy.bmp.zarp.tmp";
+            return f == L"blocked.bmp.zarp.tmp" || f == L"busy.bmp.zarp.tmp" || f == L"mine.bmp.zarp.tmp" ||
+                   f == L"zp.x.zarp.tmp";
         }), left.end());
         EXPECT_TRUE(left.empty()) << (left.empty() ? "" : std::string(left[0].begin(), left[0].end()));
         EXPECT_EQ(w.view->m_strWork, CString(c.dir.c_str()));
     }
+    // The picture saved under the settings file's temporary name survives the settings
+    // file's rewrite (with the start folder as the out folder).
+    w.view->m_strInitDir = out.c_str();
+    EXPECT_TRUE(w.view->WriteSettings());
+    EXPECT_EQ(ReadFileBytes(out + L"\\zp.x.zarp.tmp").size(), kShotFileBytes);
+    EXPECT_EQ(ReadFileBytes(mine), std::vector<uint8_t>({'t', 'h', 'e', ' ', 'u', 's', 'e', 'r', '\'', 's', ' ', 'o', 'w', 'n'}));
+    ::DeleteFileW(mine.c_str());
+    ::DeleteFileW((out + L"\\zp.x.zarp.tmp").c_str());
+    ::SetFileAttributesW((out + L"\\zp.x").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW((out + L"\\zp.x").c_str());
     ::CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(busy).size(), 19u);  // the other save's file is its own
     ::DeleteFileW(busy.c_str());

@@ -117,10 +117,11 @@ TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
         {std::string("[ InitDir ] =\r\nD:\\P\0x\r\n", 22), nullptr, false},  // NUL inside
         {"[ InitDir ] =\nD:\\Pictures\n", nullptr, false},  // other line ends
         {"", nullptr, true},                                // empty: rewritten
-        // A line too long for any folder the dialog can open; then one that starts
-        // beyond what is read.
+        // A line too long for any folder the dialog can open; a long first line, skipped;
+        // a folder line that starts beyond what is read.
         {"[ InitDir ] =\r\n" + std::string(1000, 'x') + "\r\n", nullptr, false},
-        {std::string(1100, '[') + "\r\nD:\\x\r\n", nullptr, false},
+        {std::string(2000, '[') + "\r\nD:\\x\r\n", L"D:\\x", false},
+        {std::string(70000, '[') + "\r\nD:\\x\r\n", nullptr, false},
         // A long file whose folder line comes first is read as far as it needs.
         {"[ InitDir ] =\r\nD:\\Pictures\r\n" + std::string(5000, 'j'), L"D:\\Pictures", false},
     };
