@@ -60,8 +60,8 @@ DWORD LastErrorOr(DWORD fallback) {
     return err ? err : fallback;
 }
 
-// A regular file at a temporary name that an interrupted save of this kind left: empty,
-// or beginning with the bytes such a save writes first.
+// A regular file at a temporary name that an interrupted save of this kind left: one
+// that begins with the bytes such a save writes first, or with a part of them.
 bool IsLeftover(const std::wstring& path, const std::string& start) {
     if (ProbeFile(path) != FileKind::regular) return false;
     if (start.empty()) return true;
@@ -71,7 +71,8 @@ bool IsLeftover(const std::wstring& path, const std::string& start) {
     DWORD got = 0;
     const bool read = ::ReadFile(h, &head[0], (DWORD)head.size(), &got, nullptr);
     ::CloseHandle(h);
-    return read && (got == 0 || (got == head.size() && head == start));
+    // A save stopped within its first bytes wrote a part of them.
+    return read && head.compare(0, got, start, 0, got) == 0;
 }
 
 void MakeReadOnly(const std::wstring& path) {

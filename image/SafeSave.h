@@ -32,8 +32,9 @@ struct SaveOptions {
     // Flush the bytes to the disk before the replace.
     bool flush = false;
     // What a leftover of this kind of save begins with: a file at the temporary name is
-    // removed only when it is empty or begins so. Anything else there is the user's and
-    // is stepped around. Empty: any regular file there counts as a leftover.
+    // removed only when it begins so (or with a part of it: empty, say). Anything else
+    // there is the user's and is stepped around. Empty: any regular file there counts
+    // as a leftover.
     std::string leftoverStart;
 };
 
