@@ -64,7 +64,6 @@ DWORD LastErrorOr(DWORD fallback) {
 // that begins with the bytes such a save writes first, or with a part of them.
 bool IsLeftover(const std::wstring& path, const std::string& start) {
     if (ProbeFile(path) != FileKind::regular) return false;
-    if (start.empty()) return true;
     HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     std::string head(start.size(), '\0');
@@ -206,10 +205,9 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
             // would put a file in its place; only creating the name shows it is taken.
             HANDLE h = ::CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-            if (h != INVALID_HANDLE_VALUE)
-                ::CloseHandle(h);
-            else if (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS)
-                return ERROR_NOT_SUPPORTED;
+            const DWORD err = h == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+            if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+            if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return ERROR_NOT_SUPPORTED;
         }
     }
     const std::wstring real = LongPathForm(path);

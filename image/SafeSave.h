@@ -38,9 +38,9 @@ struct SaveOptions {
     std::string leftoverStart;
 };
 
-// Writes target through a temporary file beside it (named by TempPathFor; a leftover
-// of that name from an interrupted save is removed first, see leftoverStart), then puts it in the target's
-// place: ReplaceFileW when the target exists, which keeps the replaced file's
+// Writes target through a temporary file beside it (named by TempPathFor; a leftover of
+// that name from an interrupted save is removed first, see leftoverStart), then puts it
+// in the target's place: ReplaceFileW when the target exists, which keeps the replaced file's
 // attributes and security, MoveFileExW otherwise. Paths too long for the plain calls
 // are used in their long form. When the folder refuses new files but the target exists
 // and opens for writing, the target is written in place instead. Returns 0, or the

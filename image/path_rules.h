@@ -11,8 +11,9 @@ namespace zarp {
 constexpr size_t kMaxPath = 260;
 
 // True for a name the system reads as a device rather than a file or folder: CON, PRN,
-// AUX, NUL, CONIN$, CONOUT$, COM1-COM9 and LPT1-LPT9 (the digits also as the superscripts 1, 2, 3), in
-// any case, with or without an extension, and with trailing spaces or dots.
+// AUX, NUL, CONIN$, CONOUT$, COM1-COM9 and LPT1-LPT9 (the digits also as the
+// superscripts 1, 2, 3), in any case, with or without an extension, and with trailing
+// spaces or dots.
 bool IsDosDeviceName(const std::wstring& component);
 
 // True when a component of the path (relative or absolute; a drive's colon aside) holds
