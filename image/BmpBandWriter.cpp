@@ -61,29 +61,27 @@ DWORD CBmpBandWriter::Write(HANDLE hFile) {
     auto* band = static_cast<BYTE*>(lock.Get());
     if (!band) return ERROR_NOT_ENOUGH_MEMORY;
 
-    // The header and colour table as GetDIBits leaves them, as in a packed DIB.
+    // GetDIBits reads the rows in the format the header asks for and fills the colour
+    // table; the file's headers come from the picture's size alone.
     std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
-    std::memcpy(info.data(), &m_layout.header, sizeof m_layout.header);
     auto* bmi = reinterpret_cast<BITMAPINFO*>(info.data());
     // Rows go to the file bottom row first. Scan line 0 is the bitmap's bottom row, so
     // the picture's (its top-left cx x cy) bottom row is scan line bitmap height - cy.
     const int firstScan = m_nBitmapCy - cy;
     for (int done = 0; done < cy; done += m_nBandRows) {
         const int rows = cy - done < m_nBandRows ? cy - done : m_nBandRows;
+        std::memcpy(info.data(), &m_layout.header, sizeof m_layout.header);
         ::SetLastError(0);
         if (::GetDIBits(dc, m_hBitmap, (UINT)(firstScan + done), (UINT)rows, band, bmi, DIB_RGB_COLORS) != rows)
             return LastErrorOr(ERROR_INVALID_DATA);
         const uint64_t bytes = (uint64_t)rows * m_nStride;
         if (m_layout.header.biBitCount == 32) zarp::ClearReservedBytes(band, bytes);
         if (done == 0) {
-            zarp::DibHeader stored;
-            std::memcpy(&stored, info.data(), sizeof stored);
-            const zarp::DibHeader fixed = zarp::FixUpHeader(stored);
-            // The pixel rows below are exactly what the header describes.
-            if (fixed.biSizeImage != m_nStride * (uint64_t)cy) return ERROR_INVALID_DATA;
-            const auto fileHeader = zarp::MakeBmpFileHeader(stored, fixed);
+            const zarp::DibHeader& header = m_layout.header;
+            const auto fileHeader = zarp::MakeBmpFileHeader(header, zarp::FixUpHeader(header));
             if (DWORD err = WriteAll(hFile, fileHeader.data(), fileHeader.size())) return err;
-            if (DWORD err = WriteAll(hFile, info.data(), stored.biSize + zarp::DibPaletteSize(stored))) return err;
+            if (DWORD err = WriteAll(hFile, &header, sizeof header)) return err;
+            if (DWORD err = WriteAll(hFile, bmi->bmiColors, zarp::DibPaletteSize(header))) return err;
         }
         if (DWORD err = WriteAll(hFile, band, bytes)) return err;
     }

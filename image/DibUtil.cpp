@@ -35,31 +35,31 @@ HPALETTE CDibUtil::CreateSystemPalette() {
     return ::CreatePalette(pal);
 }
 
-HGLOBAL CDibUtil::BitmapToDib(HBITMAP hBitmap, HWND hWnd) {
+CGlobalMem CDibUtil::BitmapToDib(HBITMAP hBitmap, HWND hWnd) {
     BITMAP bm{};
-    if (!hBitmap || !::GetObjectW(hBitmap, sizeof bm, &bm)) return nullptr;
+    if (!hBitmap || !::GetObjectW(hBitmap, sizeof bm, &bm)) return CGlobalMem();
     zarp::DibLayout layout = zarp::MakeDibLayout(bm.bmWidth, bm.bmHeight, bm.bmPlanes, bm.bmBitsPixel);
-    if (!layout.ok || bm.bmWidth <= 0 || bm.bmHeight <= 0) return nullptr;
+    if (!layout.ok || bm.bmWidth <= 0 || bm.bmHeight <= 0) return CGlobalMem();
 
     CPalette palette;
     palette.Attach(CreateSystemPalette());
     CClientDC dc(hWnd);
     CPaletteSelection selPal(dc, palette, false);
     CGlobalMem block;
-    if (!block.Alloc(GMEM_MOVEABLE, (SIZE_T)layout.totalBytes)) return nullptr;
+    if (!block.Alloc(GMEM_MOVEABLE, (SIZE_T)layout.totalBytes)) return CGlobalMem();
     dc.RealizePalette();
     {
         CGlobalLock lock(block.Get());
         auto* p = static_cast<BYTE*>(lock.Get());
-        if (!p) return nullptr;
+        if (!p) return CGlobalMem();
         std::memcpy(p, &layout.header, sizeof layout.header);
         BYTE* bits = p + layout.header.biSize + zarp::DibPaletteSize(layout.header);
         if (!::GetDIBits(dc, hBitmap, 0, (UINT)bm.bmHeight, bits, reinterpret_cast<BITMAPINFO*>(p),
                          DIB_RGB_COLORS))
-            return nullptr;
+            return CGlobalMem();
         if (layout.header.biBitCount == 32) zarp::ClearReservedBytes(bits, layout.header.biSizeImage);
     }
-    return block.Detach();
+    return block;
 }
 
 bool CDibUtil::ReadDibHeader(HGLOBAL hDib, BITMAPINFOHEADER* p) {

@@ -2,6 +2,7 @@
 // writer and path splitting, used by Copy and Save As for the length of one command.
 #pragma once
 #include "../framework/afxwin.h"
+#include "../framework/memory.h"
 #include "dib_format.h"
 
 class CDibUtil : public CWnd {
@@ -15,9 +16,9 @@ public:
     // without a palette). The caller owns it.
     HPALETTE CreateSystemPalette();
     // A packed DIB of the bitmap, read through the window's device context with the
-    // system palette realised; null when the bitmap cannot be read or the block cannot
-    // be allocated. The caller owns the block.
-    HGLOBAL BitmapToDib(HBITMAP hBitmap, HWND hWnd);
+    // system palette realised; an empty owner when the bitmap cannot be read or the
+    // block cannot be allocated.
+    CGlobalMem BitmapToDib(HBITMAP hBitmap, HWND hWnd);
     static WORD DibNumColors(const BITMAPINFOHEADER* p);
     static WORD DibPaletteSize(const BITMAPINFOHEADER* p);
     // Copies the block's header into *p and fixes the copy up; false for a null block.

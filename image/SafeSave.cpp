@@ -1,8 +1,47 @@
 #include "SafeSave.h"
+#include <algorithm>
+#include <vector>
+#include "../framework/handle.h"
 #include "path_rules.h"
 
 namespace zarp {
 namespace {
+// Pauses between the tries of a step that another program holds up for a moment (a
+// virus scanner, the search indexer, a thumbnailer, a sync client): two seconds in all.
+constexpr DWORD kRetryPausesMs[] = {50, 100, 200, 400, 600, 650};
+// How long a save waits for another Zarp's save of the same file: long enough for a
+// large picture and every wait of that save.
+constexpr DWORD kLockWaitMs = 15000;
+// How many temporary names a save tries before it gives up.
+constexpr unsigned kTempAttempts = 10;
+constexpr DWORD kHeadBytes = 64 * 1024;
+// Rename flags of Windows 10 (1809) and later; older systems and Wine refuse the class.
+constexpr FILE_INFO_BY_HANDLE_CLASS kFileRenameInfoEx = (FILE_INFO_BY_HANDLE_CLASS)22;
+constexpr DWORD kRenameReplace = 0x1, kRenamePosix = 0x2, kRenameIgnoreReadOnly = 0x40;
+
+DWORD LastErrorOr(DWORD fallback) {
+    const DWORD err = ::GetLastError();
+    return err ? err : fallback;
+}
+
+// Errors that another program causes for as long as it holds the file.
+bool Transient(DWORD err) {
+    return err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION || err == ERROR_USER_MAPPED_FILE ||
+           err == ERROR_ACCESS_DENIED;
+}
+
+// Runs step until it succeeds or fails for a reason that waiting does not mend. The
+// thread sleeps meanwhile: no message is handled while a file is half saved.
+template <class Step> DWORD WithRetries(Step step) {
+    DWORD err = step();
+    for (DWORD pause : kRetryPausesMs) {
+        if (!Transient(err)) break;
+        ::Sleep(pause);
+        err = step();
+    }
+    return err;
+}
+
 std::wstring FullPath(const std::wstring& path) {
     DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return std::wstring();
@@ -31,14 +70,12 @@ HANDLE OpenForQuery(const std::wstring& path, bool followLink) {
                          FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
 }
 
-bool IsRegularFile(HANDLE h) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    return ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info) &&
-           !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
+EntryKind KindOf(HANDLE h) {
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info))
+        return EntryKind::other;
+    return ClassifyEntry(info.FileAttributes, info.ReparseTag);
 }
-
-// How many temporary names a save tries before it gives up.
-constexpr unsigned kTempAttempts = 10;
 
 size_t NameStart(const std::wstring& path) {
     size_t sep = path.find_last_of(L"\\/");
@@ -49,29 +86,182 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), (int)a.size(), b.c_str(), (int)b.size(), TRUE) == CSTR_EQUAL;
 }
 
-// Errors that say the target may not be written or is in use: no other way is tried.
-bool Refusal(DWORD err) {
-    return err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION ||
-           err == ERROR_WRITE_PROTECT || err == ERROR_UNABLE_TO_REMOVE_REPLACED || err == ERROR_DISK_FULL;
+bool IsFolder(const std::wstring& path) {
+    const DWORD attrs = ::GetFileAttributesW(LongPathForm(path).c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-DWORD LastErrorOr(DWORD fallback) {
-    const DWORD err = ::GetLastError();
-    return err ? err : fallback;
+// The target as every step of a save uses it, worked out once.
+struct Target {
+    std::wstring path;  // the file written (a followed link's destination), long form if it needs one
+    bool exists = false;
+    DWORD attributes = 0;
+    FILETIME created{};
+
+    void Refresh() {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        exists = ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != FALSE;
+        attributes = exists ? data.dwFileAttributes : 0;
+        created = exists ? data.ftCreationTime : FILETIME{};
+    }
+};
+
+DWORD Resolve(const std::wstring& requested, bool followLink, Target& t) {
+    // A device's name writes to the device, whatever folder it stands in.
+    if (IsDosDeviceName(requested.substr(NameStart(requested)))) return ERROR_INVALID_NAME;
+    std::wstring path = requested;
+    if (followLink) {
+        CHandle h(OpenForQuery(path, true));
+        if (h.IsValid()) {
+            if (KindOf(h.Get()) != EntryKind::regular) return ERROR_NOT_SUPPORTED;
+            // Where a link leads: the file there is replaced, and the link stays.
+            const std::wstring final = FinalPath(h.Get());
+            if (!final.empty()) path = PlainPathForm(final);
+        }
+    } else if (ProbeFile(path) == FileKind::other) {
+        return ERROR_NOT_SUPPORTED;
+    }
+    t.path = LongPathForm(path);
+    t.Refresh();
+    return 0;
 }
 
-// A regular file at a temporary name that an interrupted save of this kind left: one
-// that begins with the bytes such a save writes first, or with a part of them.
-bool IsLeftover(const std::wstring& path, const std::string& start) {
+// Holds the turn of one file for its scope: another Zarp saving the same file waits.
+class SaveLock {
+public:
+    explicit SaveLock(const std::wstring& path) {
+        std::wstring upper = PlainPathForm(path);  // one name for one file, whichever form
+        ::CharUpperBuffW(&upper[0], (DWORD)upper.size());
+        m_mutex.Attach(::CreateMutexW(nullptr, FALSE, SaveLockName(upper).c_str()));
+        // Abandoned: that Zarp ended midway, and what it left is dealt with next.
+        const DWORD r = m_mutex.IsValid() ? ::WaitForSingleObject(m_mutex.Get(), kLockWaitMs) : WAIT_FAILED;
+        m_owned = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+    }
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+    ~SaveLock() {
+        if (m_owned) ::ReleaseMutex(m_mutex.Get());
+    }
+    // False only when another save kept the file beyond all patience. Without a lock
+    // object at all (none can be made) the save goes on alone.
+    bool Held() const { return m_owned || !m_mutex.IsValid(); }
+
+private:
+    CHandle m_mutex;
+    bool m_owned = false;
+};
+
+// The first bytes and the size of a regular file that nothing holds for writing; false
+// for anything else (another save or program writing it included).
+bool ReadHead(const std::wstring& path, std::string& head, uint64_t& size) {
     if (ProbeFile(path) != FileKind::regular) return false;
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    std::string head(start.size(), '\0');
+    CHandle h(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER length{};
+    if (!h.IsValid() || !::GetFileSizeEx(h.Get(), &length)) return false;
+    head.assign((size_t)std::min<uint64_t>((uint64_t)length.QuadPart, kHeadBytes), '\0');
     DWORD got = 0;
-    const bool read = ::ReadFile(h, &head[0], (DWORD)head.size(), &got, nullptr);
-    ::CloseHandle(h);
-    // A save stopped within its first bytes wrote a part of them.
-    return read && head.compare(0, got, start, 0, got) == 0;
+    if (!head.empty() && !::ReadFile(h.Get(), &head[0], (DWORD)head.size(), &got, nullptr)) return false;
+    head.resize(got);
+    size = (uint64_t)length.QuadPart;
+    return true;
+}
+
+// Gives a whole file a name nothing holds, in one step that never replaces anything:
+// a hard link (under Wine, a link that points nowhere counts as taken, as on Windows).
+// ERROR_FILE_EXISTS when the name is taken; another error when the file system has no
+// hard links.
+DWORD LinkNew(const std::wstring& from, const std::wstring& to) {
+    if (::CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return 0;
+    const DWORD err = LastErrorOr(ERROR_NOT_SUPPORTED);
+    return err == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : err;
+}
+
+// Renames the open file; FileName is a path the system converts, NUL-terminated.
+DWORD RenameHandle(HANDLE h, const std::wstring& to, FILE_INFO_BY_HANDLE_CLASS kind, DWORD flags) {
+    const size_t bytes = sizeof(FILE_RENAME_INFO) + (to.size() + 1) * sizeof(wchar_t);
+    std::vector<BYTE> buffer(bytes, 0);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    if (kind == kFileRenameInfoEx)
+        info->Flags = flags;
+    else
+        info->ReplaceIfExists = flags != 0;
+    info->FileNameLength = (DWORD)(to.size() * sizeof(wchar_t));
+    std::copy(to.begin(), to.end(), info->FileName);
+    return ::SetFileInformationByHandle(h, kind, info, (DWORD)bytes) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+}
+
+// Renames the open file over the existing target in one step. Where the system can,
+// the read-only attribute does not stand in the way and other programs' open handles
+// to the old file do not either; elsewhere a read-only target loses the attribute for
+// the rename and gets it back if the rename fails.
+DWORD RenameOver(HANDLE h, const std::wstring& target) {
+    DWORD err = RenameHandle(h, target, kFileRenameInfoEx, kRenameReplace | kRenamePosix | kRenameIgnoreReadOnly);
+    if (err != ERROR_INVALID_PARAMETER && err != ERROR_INVALID_FUNCTION && err != ERROR_NOT_SUPPORTED) return err;
+    err = RenameHandle(h, target, FileRenameInfo, TRUE);
+    const DWORD attrs = ::GetFileAttributesW(target.c_str());
+    if (err == ERROR_ACCESS_DENIED && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) &&
+        ::SetFileAttributesW(target.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY)) {
+        err = RenameHandle(h, target, FileRenameInfo, TRUE);
+        if (err) ::SetFileAttributesW(target.c_str(), attrs);
+    }
+    return err;
+}
+
+// Removes the open file's name when the handle closes, read-only or not.
+void DeleteOnClose(HANDLE h) {
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    ::SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Puts the finished temporary file, still open, at the target's name.
+DWORD PutInPlace(HANDLE h, const std::wstring& temp, const Target& t, bool followLink) {
+    if (t.exists) return WithRetries([&] { return RenameOver(h, t.path); });
+    const auto renameNew = [&] { return RenameHandle(h, t.path, FileRenameInfo, FALSE); };
+    if (followLink) return WithRetries(renameNew);  // taken meanwhile: refused, not replaced
+    // A link that points nowhere must keep its place, and under Wine only a hard link
+    // sees it (a rename takes its name as free).
+    const DWORD err = LinkNew(temp, t.path);
+    if (err == ERROR_FILE_EXISTS) return ERROR_NOT_SUPPORTED;
+    if (err) return WithRetries(renameNew);  // a file system without hard links
+    DeleteOnClose(h);  // the temporary name goes; the file stays under the target's
+    return 0;
+}
+
+// Gives a leftover that is the only copy of a finished save the missing target's name.
+bool PlaceLeftover(const std::wstring& temp, const Target& t, bool followLink) {
+    if (!followLink) {
+        const DWORD err = LinkNew(temp, t.path);
+        if (err == ERROR_FILE_EXISTS) return false;
+        if (err == 0) {
+            // Both names are one file: it loses the read-only attribute only while the
+            // temporary name goes.
+            const DWORD attrs = ::GetFileAttributesW(temp.c_str());
+            ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(temp.c_str());
+            ::SetFileAttributesW(t.path.c_str(), attrs);
+            return true;
+        }
+    }
+    return ::MoveFileExW(temp.c_str(), t.path.c_str(), 0) != FALSE;
+}
+
+// The attributes a user sees, the creation time, and the bytes on the disk before the
+// file takes the target's name: a power cut then leaves the old or the new file there.
+DWORD Finish(HANDLE h, const Target& t, const SaveOptions& options) {
+    FILE_BASIC_INFO basic{};
+    if (t.exists) {
+        basic.CreationTime.LowPart = t.created.dwLowDateTime;
+        basic.CreationTime.HighPart = (LONG)t.created.dwHighDateTime;
+    }
+    // A new file gets its read-only attribute once in place: its temporary name must
+    // still be removable after the hard link (see PutInPlace).
+    basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE | (t.exists ? t.attributes & FILE_ATTRIBUTE_HIDDEN : 0) |
+                           (options.keepReadOnly && t.exists ? FILE_ATTRIBUTE_READONLY : 0);
+    ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
+    return ::FlushFileBuffers(h) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
 }
 
 void MakeReadOnly(const std::wstring& path) {
@@ -80,62 +270,59 @@ void MakeReadOnly(const std::wstring& path) {
 }
 
 // The target written where it stands, for a folder that lets nobody create files in it.
-DWORD WriteInPlace(const std::wstring& target, const FileWriter& write, const SaveOptions& options) {
-    const DWORD attrs = ::GetFileAttributesW(target.c_str());
-    const bool readOnly = options.keepReadOnly && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY);
-    if (readOnly) ::SetFileAttributesW(target.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-    DWORD err = 0;
-    HANDLE h = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        err = LastErrorOr(ERROR_ACCESS_DENIED);
-    } else {
-        err = write(h);
-        if (!err && !::SetEndOfFile(h)) err = LastErrorOr(ERROR_WRITE_FAULT);
-        if (!err && options.flush && !::FlushFileBuffers(h)) err = LastErrorOr(ERROR_WRITE_FAULT);
-        if (!::CloseHandle(h) && !err) err = LastErrorOr(ERROR_WRITE_FAULT);
-    }
+DWORD WriteInPlace(const Target& t, const FileWriter& write, const SaveOptions& options) {
+    const bool readOnly = options.keepReadOnly && (t.attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) ::SetFileAttributesW(t.path.c_str(), t.attributes & ~FILE_ATTRIBUTE_READONLY);
+    CHandle h;
+    DWORD err = WithRetries([&] {
+        h.Attach(::CreateFileW(t.path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return h.IsValid() ? 0 : LastErrorOr(ERROR_ACCESS_DENIED);
+    });
+    if (!err) err = write(h.Get());
+    if (!err && !::SetEndOfFile(h.Get())) err = LastErrorOr(ERROR_WRITE_FAULT);
+    if (!err && !::FlushFileBuffers(h.Get())) err = LastErrorOr(ERROR_WRITE_FAULT);
+    if (!h.Close() && !err) err = LastErrorOr(ERROR_WRITE_FAULT);
     if (options.keepReadOnly && !err)
-        MakeReadOnly(target);
+        MakeReadOnly(t.path);
     else if (readOnly)
-        ::SetFileAttributesW(target.c_str(), attrs);
+        ::SetFileAttributesW(t.path.c_str(), t.attributes);
     return err;
 }
 
-// Puts the finished temporary file in the target's place. keepTemp is set when the
-// temporary file holds the only copy left and must stay.
-DWORD PutInPlace(const std::wstring& temp, const std::wstring& target, bool exists, const SaveOptions& options,
-                 bool& keepTemp) {
-    const DWORD attrs = exists ? ::GetFileAttributesW(target.c_str()) : INVALID_FILE_ATTRIBUTES;
-    const bool readOnly = options.keepReadOnly && attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY);
-    if (readOnly) ::SetFileAttributesW(target.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-    // ReplaceFileW where the folder leaves room for a temporary name of the classic
-    // form (MAX_PATH - 14, as GetTempFileNameW wants): some implementations make one
-    // there (Wine's, into a buffer of MAX_PATH characters). Beyond that the new file is
-    // moved over the old one, which keeps none of the old file's attributes.
-    const size_t folderLength = NameStart(PlainPathForm(target));
-    const bool replace = exists && folderLength + 14 <= MAX_PATH;
-    BOOL ok = replace ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
-                                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)
-                     : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    DWORD err = ok ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
-    if (replace && err && !Refusal(err) && err != ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-        err != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        // Some file systems cannot replace; the old file is still in its place, so a
-        // plain move over it is the next best thing.
-        if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) err = 0;
+// A new temporary file beside the target, open for writing and renaming. Whatever
+// stands at a temporary name (a folder, a link, a file of the user's, a file another
+// program holds) keeps its place, and the next name is tried.
+DWORD CreateTemp(const Target& t, CHandle& file, std::wstring& temp) {
+    for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
+        temp = LongPathForm(TempPathFor(t.path, attempt));
+        // Other programs may read it (and then cannot hold up its rename); none writes it.
+        file.Attach(::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.IsValid()) return 0;
+        const DWORD err = ::GetLastError();
+        if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS &&
+            ::GetFileAttributesW(temp.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return err ? err : ERROR_ACCESS_DENIED;
     }
-    if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-        // The old file is gone and the new one still has the temporary name.
-        if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            err = 0;
-        else
-            keepTemp = true;
+    return ERROR_FILE_EXISTS;
+}
+
+// Leftovers at the target's temporary names, with the target's turn held.
+void Recover(Target& t, const SaveOptions& options) {
+    for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
+        const std::wstring temp = LongPathForm(TempPathFor(t.path, attempt));
+        std::string head;
+        uint64_t size = 0;
+        if (!ReadHead(temp, head, size)) continue;
+        if (options.isLeftover && !options.isLeftover(head)) continue;  // not a save's: the user's
+        if (!t.exists && options.isComplete && options.isComplete(head, size)) {
+            // The only copy of a finished save: it takes the target's place, or stays.
+            if (PlaceLeftover(temp, t, options.followLink)) t.Refresh();
+            continue;
+        }
+        ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(temp.c_str());
     }
-    if (options.keepReadOnly && !err)
-        MakeReadOnly(target);
-    else if (readOnly)
-        ::SetFileAttributesW(target.c_str(), attrs);
-    return err;
 }
 }  // namespace
 
@@ -145,118 +332,73 @@ std::wstring UsableFolder(const std::wstring& folder) {
     // current folder.
     const bool root = folder.size() == 2 && folder[1] == L':';
     const std::wstring full = FullPath(root ? folder + L"\\" : folder);
-    if (CheckFolderText(full) != FolderProblem::none) return std::wstring();
-    const DWORD attrs = ::GetFileAttributesW(full.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return std::wstring();
+    if (CheckFolderText(full) != FolderProblem::none || !IsFolder(full)) return std::wstring();
     return full;
 }
 
 FileKind ProbeFile(const std::wstring& path) {
-    const DWORD attrs = ::GetFileAttributesW(LongPathForm(path).c_str());
+    const std::wstring longPath = LongPathForm(path);
+    const DWORD attrs = ::GetFileAttributesW(longPath.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES) {
         const DWORD err = ::GetLastError();
         return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? FileKind::missing : FileKind::other;
     }
-    if (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
-        return FileKind::other;
-    HANDLE h = OpenForQuery(path, false);
-    if (h == INVALID_HANDLE_VALUE) return FileKind::other;
-    const bool regular = IsRegularFile(h);
-    const std::wstring final = FinalPath(h);
-    ::CloseHandle(h);
-    if (!regular) return FileKind::other;
+    CHandle h(OpenForQuery(path, false));
+    if (!h.IsValid() || KindOf(h.Get()) != EntryKind::regular) return FileKind::other;
     // The file must resolve to its own name in its own folder (the folder's final path:
     // the folder itself may be reached through a link, and that is no concern here).
+    const std::wstring final = FinalPath(h.Get());
     const size_t nameAt = NameStart(path);
-    HANDLE folder = OpenForQuery(nameAt ? path.substr(0, nameAt) : std::wstring(L"."), true);
-    if (folder == INVALID_HANDLE_VALUE) return FileKind::regular;
-    std::wstring expected = FinalPath(folder);
-    ::CloseHandle(folder);
+    CHandle folder(OpenForQuery(nameAt ? path.substr(0, nameAt) : std::wstring(L"."), true));
+    std::wstring expected = folder.IsValid() ? FinalPath(folder.Get()) : std::wstring();
     if (final.empty() || expected.empty()) return FileKind::regular;
     if (expected.back() != L'\\') expected += L'\\';
     expected += path.substr(nameAt);
     return SameText(final, expected) ? FileKind::regular : FileKind::other;
 }
 
+DWORD RetryWhileHeld(const std::function<DWORD()>& step) { return WithRetries(step); }
+
+void RecoverLeftovers(const std::wstring& target, const SaveOptions& options) {
+    Target t;
+    if (Resolve(target, options.followLink, t)) return;
+    SaveLock lock(t.path);
+    if (lock.Held()) Recover(t, options);
+}
+
 DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const SaveOptions& options) {
-    // A device's name writes to the device, whatever folder it stands in.
-    if (IsDosDeviceName(target.substr(NameStart(target)))) return ERROR_INVALID_NAME;
-    std::wstring path = target;
-    bool exists = false;
-    if (options.followLink) {
-        HANDLE h = OpenForQuery(path, true);
-        if (h != INVALID_HANDLE_VALUE) {
-            exists = true;
-            const bool regular = IsRegularFile(h);
-            const std::wstring final = FinalPath(h);
-            ::CloseHandle(h);
-            if (!regular) return ERROR_NOT_SUPPORTED;
-            // Where a link leads: the file there is replaced, and the link stays.
-            if (!final.empty()) path = PlainPathForm(final);
-        } else {
-            exists = ::GetFileAttributesW(LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-        }
-    } else {
-        const FileKind kind = ProbeFile(path);
-        if (kind == FileKind::other) return ERROR_NOT_SUPPORTED;
-        exists = kind == FileKind::regular;
-        if (!exists) {
-            // Under Wine a link that points nowhere looks like no file at all, and a move
-            // would put a file in its place; only creating the name shows it is taken.
-            HANDLE h = ::CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-            const DWORD err = h == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
-            if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-            if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return ERROR_NOT_SUPPORTED;
-        }
-    }
-    const std::wstring real = LongPathForm(path);
-    if (exists) {
-        // A target another program holds without letting it be replaced: said now, before
-        // a whole picture is written for nothing.
-        HANDLE h = ::CreateFileW(real.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(h);
-        } else {
-            const DWORD err = ::GetLastError();
-            if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION) return err;
-        }
+    Target t;
+    if (DWORD err = Resolve(target, options.followLink, t)) return err;
+    SaveLock lock(t.path);
+    if (!lock.Held()) return ERROR_SHARING_VIOLATION;  // another Zarp's save of it never ended
+    Recover(t, options);
+    if (t.exists) {
+        // A target another program holds without letting it be replaced: waited for, and
+        // said now if it stays held, before a whole picture is written for nothing.
+        const DWORD err = WithRetries([&] {
+            CHandle h(::CreateFileW(t.path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+            const DWORD e = h.IsValid() ? 0 : ::GetLastError();
+            return e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION ? e : 0;
+        });
+        if (err) return err;
     }
 
-    // A leftover of a save that was stopped midway is removed (made read-only since,
-    // perhaps). Whatever else stands at the name - a folder, a link, a file of the user's,
-    // a file another save still writes - keeps its place, and the next name is tried.
+    CHandle file;
     std::wstring temp;
-    HANDLE h = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
-        temp = LongPathForm(TempPathFor(path, attempt));
-        if (IsLeftover(temp, options.leftoverStart)) {
-            ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileW(temp.c_str());
-        }
-        h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) break;
-        const DWORD err = ::GetLastError();
-        const bool occupied = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS ||
-                              ::GetFileAttributesW(temp.c_str()) != INVALID_FILE_ATTRIBUTES;
-        ::SetLastError(err);
-        if (!occupied) break;
+    if (DWORD err = CreateTemp(t, file, temp)) {
+        if (err != ERROR_ACCESS_DENIED && err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) return err;
+        if (!IsFolder(t.path.substr(0, NameStart(t.path)))) return ERROR_PATH_NOT_FOUND;
+        // The folder is there but takes no new file; the target itself may be writable.
+        err = t.exists ? WriteInPlace(t, write, options) : kErrorFolderRefusesFiles;
+        return err == ERROR_ACCESS_DENIED ? kErrorFolderRefusesFiles : err;
     }
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD err = LastErrorOr(ERROR_ACCESS_DENIED);
-        // The folder refuses new files (and nothing else sits at the temporary name):
-        // the target itself may still be writable.
-        if (err == ERROR_ACCESS_DENIED && exists && ::GetFileAttributesW(temp.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return WriteInPlace(real, write, options);
-        return err;
-    }
-    DWORD err = write(h);
-    if (!err && options.flush && !::FlushFileBuffers(h)) err = LastErrorOr(ERROR_WRITE_FAULT);
-    if (!::CloseHandle(h) && !err) err = LastErrorOr(ERROR_WRITE_FAULT);
-    bool keepTemp = false;
-    if (!err) err = PutInPlace(temp, real, exists, options, keepTemp);
-    if (err && !keepTemp) ::DeleteFileW(temp.c_str());
+    DWORD err = write(file.Get());
+    if (!err) err = Finish(file.Get(), t, options);
+    if (!err) err = PutInPlace(file.Get(), temp, t, options.followLink);
+    if (err) DeleteOnClose(file.Get());  // the old file is whole: this copy is not needed
+    if (!file.Close() && !err) err = LastErrorOr(ERROR_WRITE_FAULT);
+    if (!err && options.keepReadOnly && !t.exists) MakeReadOnly(t.path);
     return err;
 }
 

@@ -1,5 +1,6 @@
 // The output rectangle, cut out of the clean zoomed copy, and the clipboard copy.
 #include "../view/ZarpView.h"
+#include "../framework/waitcursor.h"
 #include "DibUtil.h"
 
 bool CZarpView::ExtractRange() {
@@ -22,23 +23,30 @@ bool CZarpView::ExtractRange() {
 void CZarpView::OnEditCopy() {
     if (OutputRect().IsRectEmpty()) return;  // nothing to output: nothing to say either
     CDibUtil util;
-    HGLOBAL h = ExtractRange() ? util.BitmapToDib(m_bmpWork, m_hWnd) : nullptr;
-    if (!h) {
+    CGlobalMem dib = ExtractRange() ? util.BitmapToDib(m_bmpWork, m_hWnd) : CGlobalMem();
+    if (!dib.Get()) {
         Warn(L"メモリが不足しているため、コピーできません。");
         return;
     }
-    // Another program may hold the clipboard for a moment: try a few times.
-    bool opened = false;
-    for (int attempt = 0; attempt < 5 && !(opened = ::OpenClipboard(m_hWnd) != FALSE); ++attempt) ::Sleep(20);
+    // Another program may hold the clipboard for a moment: it is asked again for about
+    // a second, with growing pauses, before the box says so.
+    static const DWORD kPausesMs[] = {20, 40, 80, 160, 300, 400};
+    bool opened = ::OpenClipboard(m_hWnd) != FALSE;
     if (!opened) {
-        ::GlobalFree(h);
+        CWaitCursor wait;
+        for (DWORD pause : kPausesMs) {
+            ::Sleep(pause);
+            if ((opened = ::OpenClipboard(m_hWnd) != FALSE)) break;
+        }
+    }
+    if (!opened) {
         Warn(L"クリップボードを開けません。ほかのプログラムが使用中です。");
         return;
     }
     ::EmptyClipboard();
-    // The clipboard owns the block only once it has accepted it; otherwise we free it.
-    const bool placed = ::SetClipboardData(CF_DIB, h) != nullptr;
-    if (!placed) ::GlobalFree(h);
+    // The clipboard owns the block once it has accepted it; otherwise the owner frees it.
+    const bool placed = ::SetClipboardData(CF_DIB, dib.Get()) != nullptr;
+    if (placed) dib.Detach();
     ::CloseClipboard();
     if (!placed) Warn(L"メモリが不足しているため、コピーできません。");
 }

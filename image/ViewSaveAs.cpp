@@ -2,6 +2,7 @@
 // remembered folder, and a BMP file written so that a failure never destroys the file
 // that was there and is told with its real cause.
 #include "../view/ZarpView.h"
+#include "../framework/waitcursor.h"
 #include "BmpBandWriter.h"
 #include "DibUtil.h"
 #include "SafeSave.h"
@@ -36,6 +37,9 @@ CString FailureText(const CString& fileName, DWORD err) {
         return fileName + L" に書き込めません。ディスクの空き容量が不足しています。";
     case ERROR_PATH_NOT_FOUND:
         return fileName + L" に書き込めません。フォルダーが見つかりません。";
+    case zarp::kErrorFolderRefusesFiles:
+        return fileName + L" に書き込めません。このフォルダーには新しいファイルを作成できません。"
+                          L"アクセス許可がないか、セキュリティ ソフトウェアが書き込みを禁止しています。";
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
         return L"メモリが不足しているため、" + fileName + L" を保存できません。";
@@ -67,10 +71,11 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
         Warn(FailureText(fileName, ERROR_ACCESS_DENIED));
         return false;
     }
+    // Waits for other programs that hold a file for a moment: the thread handles no
+    // message meanwhile.
+    CWaitCursor wait;
     CDibUtil util;
     util.SplitPath(path);
-    m_strWork = zarp::FolderOfDir(util.m_strDir.str());
-    WriteSettings();
 
     // The picture and the buffer to write it through come first: when memory runs
     // out, no file has been touched.
@@ -84,10 +89,30 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
         err = ::GetLastError();
         if (err == 0) err = ERROR_NOT_ENOUGH_MEMORY;
     } else {
-        zarp::SaveOptions options;
-        options.leftoverStart = "BM";  // a bitmap file's first bytes
-        err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer.Write(h); }, options);
+        err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer.Write(h); },
+                                  zarp::PictureSaveOptions());
     }
-    if (err) Warn(FailureText(fileName, err));
+    // The folder is remembered after the picture is saved: the picture matters more,
+    // and a settings file that cannot be written never costs it.
+    m_strWork = zarp::FolderOfDir(util.m_strDir.str());
+    DWORD settingsErr = 0;
+    WriteSettings(&settingsErr);
+    if (err)
+        Warn(FailureText(fileName, err));
+    else if (settingsErr)
+        Warn(L"画像は保存しましたが、保存先のフォルダーを次回のために記憶できません。" + FailureText(L"zp.x", settingsErr));
     return err == 0;
 }
+
+namespace zarp {
+SaveOptions PictureSaveOptions() {
+    SaveOptions options;
+    options.isLeftover = [](const std::string& head) {
+        return BeginsAsBmpFile(reinterpret_cast<const uint8_t*>(head.data()), head.size());
+    };
+    options.isComplete = [](const std::string& head, uint64_t size) {
+        return IsCompleteBmpFile(reinterpret_cast<const uint8_t*>(head.data()), head.size(), size);
+    };
+    return options;
+}
+}  // namespace zarp

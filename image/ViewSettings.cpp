@@ -3,6 +3,7 @@
 #include <direct.h>
 #include <shellapi.h>
 #include <string>
+#include "../framework/handle.h"
 #include "SafeSave.h"
 #include "path_rules.h"
 #include "settings_format.h"
@@ -43,11 +44,49 @@ CString FromBytes(const std::string& bytes, UINT codePage) {
 }
 }  // namespace
 
+namespace zarp {
+namespace {
+SaveOptions SettingsSaveOptions() {
+    SaveOptions options;
+    options.followLink = false;  // a link is neither followed nor replaced
+    options.keepReadOnly = true;
+    options.isLeftover = BeginsAsSettings;
+    options.isComplete = [](const std::string& head, uint64_t size) {
+        return head.size() == size && IsCompleteSettings(head);
+    };
+    return options;
+}
+}  // namespace
+
+DWORD SaveSettingsFile(const std::wstring& file, const std::string& bytes) {
+    return SaveReplacing(file, [&bytes](HANDLE h) -> DWORD {
+        DWORD written = 0;
+        if (!::WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr)) return ::GetLastError();
+        return written == bytes.size() ? 0 : ERROR_DISK_FULL;
+    }, SettingsSaveOptions());
+}
+
+DWORD ReadSettingsFile(const std::wstring& file, std::string& bytes) {
+    bytes.assign(kSettingsReadLimit, '\0');
+    DWORD got = 0;
+    const DWORD err = RetryWhileHeld([&] {
+        CHandle h(::CreateFileW(LongPathForm(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.IsValid()) return ::GetLastError();
+        return ::ReadFile(h.Get(), &bytes[0], (DWORD)bytes.size(), &got, nullptr) ? DWORD(0) : ::GetLastError();
+    });
+    bytes.resize(err ? 0 : got);
+    return err;
+}
+}  // namespace zarp
+
 void CZarpView::ReadSettings() {
     _wchdir(m_strInitDir);
     // The start folder, unless the file names a folder.
     m_strWork = m_strInitDir;
     const std::wstring file = InFolder(m_strInitDir, L"zp.x");
+    // A whole zp.x that an interrupted rewrite left under its temporary name only.
+    zarp::RecoverLeftovers(file, zarp::SettingsSaveOptions());
     switch (zarp::ProbeFile(file)) {
     case zarp::FileKind::missing:
         // A first run: the file is written with the start folder, when the dialog could
@@ -59,50 +98,33 @@ void CZarpView::ReadSettings() {
     case zarp::FileKind::regular:
         break;
     }
-    std::string buffer(zarp::kSettingsReadLimit, '\0');
-    UINT got = 0;
-    {
-        CFile f;
-        if (!f.Open(zarp::LongPathForm(file).c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary))
-            return;
-        try {
-            got = f.Read(&buffer[0], (UINT)buffer.size());
-        } catch (CFileException&) {
-            return;  // a read error leaves the file alone
-        }
-    }
+    std::string buffer;
+    if (zarp::ReadSettingsFile(file, buffer)) return;  // a read error leaves the file alone
+    const size_t got = buffer.size();
     if (got == 0) {
         WriteSettings();
         return;
     }
-    buffer.resize(got);
     auto folder = zarp::ParseSettings(buffer);
     CString text = folder ? FromBytes(folder->bytes, folder->utf8 ? CP_UTF8 : CP_ACP) : CString();
     // A line too long to be any folder the dialog could open counts as none.
     if (!text.IsEmpty() && (size_t)text.GetLength() < zarp::kMaxPath) m_strWork = text;
 }
 
-bool CZarpView::WriteSettings() {
+bool CZarpView::WriteSettings(DWORD* pError) {
+    if (pError) *pError = 0;
     // A folder the save dialog could not be given is never written to the file.
     if (zarp::UsableFolder(m_strWork.str()).empty()) return false;
     std::string folder;
     bool utf8 = !ToAnsi(m_strWork, folder);
     if (utf8) folder = ToUtf8(m_strWork);
-    const std::string text = zarp::BuildSettings(folder, utf8);
     _wchdir(m_strInitDir);
-    // Written beside the old file and put in its place only when complete, so that a
-    // failed write never leaves it empty; read-only again afterwards.
-    zarp::SaveOptions options;
-    options.followLink = false;
-    options.keepReadOnly = true;
-    options.flush = true;
-    options.leftoverStart = text.substr(0, text.find("\r\n"));  // the header line
-    const DWORD err = zarp::SaveReplacing(InFolder(m_strInitDir, L"zp.x"), [&text](HANDLE h) -> DWORD {
-        DWORD written = 0;
-        if (!::WriteFile(h, text.data(), (DWORD)text.size(), &written, nullptr)) return ::GetLastError();
-        return written == text.size() ? 0 : ERROR_DISK_FULL;
-    }, options);
-    // The folder stays remembered for this run whatever happened; nothing else depends on the file.
+    // Written beside the old file and renamed over it when complete: a reader finds the
+    // old file or the new one, never none; read-only again afterwards.
+    const DWORD err = zarp::SaveSettingsFile(InFolder(m_strInitDir, L"zp.x"), zarp::BuildSettings(folder, utf8));
+    // A zp.x that is a link, a folder or a device is left alone on purpose: no error.
+    if (pError) *pError = err == ERROR_NOT_SUPPORTED ? 0 : err;
+    // The folder stays remembered for this run whatever happened.
     return err == 0;
 }
 

@@ -67,4 +67,14 @@ std::array<uint8_t, 14> MakeBmpFileHeader(const DibHeader& stored, const DibHead
     return b;
 }
 
+bool BeginsAsBmpFile(const uint8_t* head, size_t headBytes) {
+    return (headBytes < 1 || head[0] == 'B') && (headBytes < 2 || head[1] == 'M');
+}
+
+bool IsCompleteBmpFile(const uint8_t* head, size_t headBytes, uint64_t size) {
+    if (headBytes < 6 || head[0] != 'B' || head[1] != 'M') return false;
+    const uint32_t declared = head[2] | (uint32_t)head[3] << 8 | (uint32_t)head[4] << 16 | (uint32_t)head[5] << 24;
+    return declared == size && size >= kBmpFileHeaderSize + kDibHeaderSize;
+}
+
 }  // namespace zarp

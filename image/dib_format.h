@@ -2,6 +2,7 @@
 // mirrors the platform's 40-byte bitmap information header byte for byte.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace zarp {
@@ -57,5 +58,12 @@ void ClearReservedBytes(uint8_t* rows, uint64_t bytes);
 // The 14-byte BMP file header: "BM", file size, two zero words, offset of the pixels.
 // 'stored' is the block's own header, 'fixed' its fixed-up copy.
 std::array<uint8_t, 14> MakeBmpFileHeader(const DibHeader& stored, const DibHeader& fixed);
+
+// True when the bytes begin as a BMP file does ("BM"), or with a part of that.
+bool BeginsAsBmpFile(const uint8_t* head, size_t headBytes);
+// True when a file of `size` bytes that begins with `head` is a whole BMP file: "BM",
+// a file size field equal to its size, room for both headers. What a save interrupted
+// after its last byte leaves in its temporary file; one stopped earlier is shorter.
+bool IsCompleteBmpFile(const uint8_t* head, size_t headBytes, uint64_t size);
 
 }  // namespace zarp

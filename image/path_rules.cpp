@@ -133,4 +133,23 @@ std::wstring TempPathFor(const std::wstring& target, unsigned attempt) {
     return target.substr(0, nameAt + keep) + suffix;
 }
 
+EntryKind ClassifyEntry(uint32_t attributes, uint32_t reparseTag) {
+    constexpr uint32_t kDirectory = 0x10, kDevice = 0x40, kReparsePoint = 0x400;
+    constexpr uint32_t kNameSurrogate = 0x20000000;  // the tag's bit for "names another place"
+    if (attributes & (kDirectory | kDevice)) return EntryKind::other;
+    if ((attributes & kReparsePoint) && (reparseTag & kNameSurrogate)) return EntryKind::link;
+    return EntryKind::regular;
+}
+
+std::wstring SaveLockName(const std::wstring& upperCasePath) {
+    uint64_t hash = 1469598103934665603ull;  // 64-bit FNV-1a over the UTF-16 code units
+    for (wchar_t c : upperCasePath) {
+        hash = (hash ^ (uint16_t)c) * 1099511628211ull;
+    }
+    static const wchar_t kHex[] = L"0123456789abcdef";
+    std::wstring name = L"Local\\Zarp.save.";
+    for (int shift = 60; shift >= 0; shift -= 4) name += kHex[(hash >> shift) & 15];
+    return name;
+}
+
 }  // namespace zarp

@@ -3,6 +3,7 @@
 // for the plain file calls, and the name of the temporary file written beside a
 // target. Platform-free.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace zarp {
@@ -54,5 +55,18 @@ constexpr size_t kMaxName = 255;
 // A name too long for that is cut short first. attempt > 0 gives the names tried when
 // something else already stands at the usual one: ".zarp1.tmp", ".zarp2.tmp", ...
 std::wstring TempPathFor(const std::wstring& target, unsigned attempt = 0);
+
+// What a file system entry is, judged by its attributes and, when it is a reparse
+// point, its reparse tag. Only a tag that names another place (a name surrogate:
+// symbolic links, junctions, mount points) makes a link; every other reparse point
+// (cloud files of OneDrive and the like, deduplicated or archived files) is the file
+// it looks like. Folders and devices are neither.
+enum class EntryKind { regular, link, other };
+EntryKind ClassifyEntry(uint32_t attributes, uint32_t reparseTag);
+
+// The name of the lock that one save to a file holds, shared by every Zarp of the
+// session: the file's full path upper-cased by the caller (as the file system compares
+// names), hashed into the name.
+std::wstring SaveLockName(const std::wstring& upperCasePath);
 
 }  // namespace zarp

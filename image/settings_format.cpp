@@ -25,4 +25,17 @@ std::optional<SettingsFolder> ParseSettings(const std::string& fileBytes) {
     return SettingsFolder{text.substr(0, end), utf8};
 }
 
+bool BeginsAsSettings(const std::string& head) {
+    const auto startsAs = [&head](const std::string& start) {
+        const size_t n = head.size() < start.size() ? head.size() : start.size();
+        return head.compare(0, n, start, 0, n) == 0;
+    };
+    return startsAs(kSettingsHeader) || startsAs(std::string(kUtf8Bom) + kSettingsHeader);
+}
+
+bool IsCompleteSettings(const std::string& fileBytes) {
+    const auto folder = ParseSettings(fileBytes);
+    return folder && BuildSettings(folder->bytes, folder->utf8) == fileBytes;
+}
+
 }  // namespace zarp

@@ -29,4 +29,11 @@ struct SettingsFolder {
 // first NUL byte, as the file is read as a C string.
 std::optional<SettingsFolder> ParseSettings(const std::string& fileBytes);
 
+// True when the bytes begin as a settings file does (its header line, after the mark
+// when there is one), or with a part of that.
+bool BeginsAsSettings(const std::string& head);
+// True when the bytes are a whole settings file as BuildSettings makes it, with a
+// folder: what a save interrupted after its last byte leaves in its temporary file.
+bool IsCompleteSettings(const std::string& fileBytes);
+
 }  // namespace zarp

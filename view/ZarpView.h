@@ -63,14 +63,17 @@ public:
     void OnEditCopy();
     void OnUpdateEditCopy(CCmdUI* pCmdUI);
     void OnFileSaveAs();
-    // The part of Save As after the dialog: refuses a read-only file, remembers the
-    // folder, writes the picture. fileName is the name shown in the warning box.
+    // The part of Save As after the dialog: refuses a read-only file, writes the
+    // picture, remembers the folder. fileName is the name shown in the warning box.
     bool SavePicture(const CString& path, const CString& fileName);
     void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
 
     // Settings file and help page.
     void ReadSettings();
-    bool WriteSettings();
+    // Rewrites zp.x with m_strWork; false when the folder is one the dialog could not
+    // be given or zp.x is no regular file (left alone, *pError 0), or when the write
+    // failed (*pError says why).
+    bool WriteSettings(DWORD* pError = nullptr);
     void OnHelpPage();
 
     // True when a picture exists that has a non-empty zoomed size.
