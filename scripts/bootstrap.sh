@@ -4,7 +4,7 @@
 set -euo pipefail
 PACKAGES=(wine wine64 fonts-wine g++-mingw-w64-x86-64-posix xvfb xdotool xclip imagemagick
           fonts-ipafont-gothic cmake ninja-build googletest locales python3-pil x11-utils x11-apps bc g++ clang
-          libclang-rt-14-dev)
+          libclang-rt-14-dev inotify-tools)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

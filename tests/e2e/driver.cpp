@@ -42,6 +42,9 @@
 //                           a window of its own at X,Y whose client area shows the .bmp FILE; prints
 //                           its outer and client rectangles, runs until closed (or ms, default 120 s)
 //   close-picture           closes the show-picture window
+//   hold FILE|clipboard MS [WAIT]
+//                           holds the file (sharing nothing) or the clipboard for MS ms; with WAIT,
+//                           takes the file the moment it opens at all; prints "held" (or "never opened")
 #include "driver_commands.h"
 #include "driver_support.h"
 
@@ -82,6 +85,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"show-picture" && argc > 4)
         return CmdShowPicture(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), ArgMs(argc, argv, 5, 120000));
     if (cmd == L"close-picture") return CmdClosePicture();
+    if (cmd == L"hold" && argc > 3) return CmdHold(argv[2], _wtoi(argv[3]), ArgMs(argc, argv, 4, 0));
     return Usage();
 }
 

@@ -36,6 +36,7 @@ int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout);
 int CmdShowPicture(const wchar_t* path, int x, int y, int lifetime);
 int CmdClosePicture();
 int CmdForeground();
+int CmdHold(const wchar_t* what, int ms, int wait);
 int Usage();
 
 }  // namespace drv

@@ -264,11 +264,30 @@ int CmdForeground() {
     return 0;
 }
 
+// Holds a file (opened for reading, sharing nothing) or the clipboard for ms, as another
+// program would, then lets go. With a wait, the file is taken the moment it can be
+// opened at all (reading, sharing only reading), within that many milliseconds.
+int CmdHold(const wchar_t* what, int ms, int wait) {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    const bool clipboard = !wcscmp(what, L"clipboard");
+    for (DWORD t0 = GetTickCount(); !clipboard && h == INVALID_HANDLE_VALUE; Sleep(wait ? 0 : 10)) {
+        h = CreateFileW(what, GENERIC_READ, wait ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE && (int)(GetTickCount() - t0) > (wait ? wait : 5000))
+            return Out(L"never opened"), 1;
+    }
+    if (clipboard && !OpenClipboardSoon()) return Fail(L"cannot open the clipboard");
+    Out(L"held");
+    Sleep(ms);
+    if (clipboard) CloseClipboard();
+    else CloseHandle(h);
+    return 0;
+}
+
 int Usage() {
     Fail(L"usage: zarp_driver pid|wait-window|frame|menus|toolbar|zoombar|geometry|popups|set-slider N|"
          L"command ID|dialog|dialog-point ID|click-dialog ID|wait-no-dialog|watch-hide|close|wait-exit|kill|"
          L"popup-menus|menu-rects|foreground|clipboard|clipboard-dib FILE|file-dialog|save-as NAME yes|no|cancel|"
-         L"show-picture FILE X Y|close-picture");
+         L"show-picture FILE X Y|close-picture|hold FILE|clipboard MS [WAIT]");
     return 2;
 }
 

@@ -304,4 +304,61 @@ check "and nothing was made where it points" "" "$(ls "$LINKED" | grep nowhere)"
 check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
 zarp_ended
 
+section "files and the clipboard that another program holds for a moment"
+HELD=$WORK/held
+mkdir -p "$HELD/sub"
+ZARP_START_DIR=$HELD start_zarp
+check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+capture_screen
+poll 6 view_matches 100
+# hold_then WHAT MS [WAIT]: another program holds the file (or the clipboard) for MS ms;
+# returns once it does (with WAIT, at once: it takes the file the moment it can).
+hold_then() {
+    local what=$1
+    [ "$what" = clipboard ] || what=$(winpath "$1")
+    wine "$DRIVER" hold "$what" "${@:2}" >"$WORK/hold.out" 2>/dev/null </dev/null &
+    HOLDER=$!
+    HELPER_PIDS+=("$HOLDER")
+    [ $# -gt 2 ] || poll 6 grep -q held "$WORK/hold.out"
+}
+saved_whole() { # NAME: no box came, NAME holds the screen, no temporary file is left
+    check_true "no warning box" zarp_idle
+    check "$1 holds the picture" "BMP3 1920 1080" "$(identify -format '%m %w %h' "$HELD/$1" 2>&1)"
+    check "no temporary file" "" "$(cd "$HELD" && find . -name '*.tmp')"
+}
+for f in held long fresh; do printf 'old picture\n' >"$HELD/$f.bmp"; done
+replaced() { printf 'typed %s\n%s\nanswered yes\nclosed' "$1" "$question"; }
+hold_then "$HELD/held.bmp" 1500
+open_save_as
+check "the target held for 1.5 s: the save waits" "$(replaced held)" "$(drv save-as held yes 2>&1)"
+saved_whole held.bmp
+hold_then "$HELD/long.bmp" 8000
+open_save_as
+drv save-as long yes >/dev/null 2>&1
+check "held for 8 s: the in-use box" 'control -1 Static "long.bmp に書き込めません。読取専用か、または使用中です。"' \
+    "$(drv dialog 8000 2>&1 | grep '^control -1 Static')"
+click_dialog_button 1
+check "the old file is whole" "old picture" "$(cat "$HELD/long.bmp")"
+kill "$HOLDER" 2>/dev/null
+hold_then "$HELD/fresh.bmp.zarp.tmp" 800 4000
+open_save_as
+check "another program takes the temporary file as soon as it can" "$(replaced fresh)" "$(drv save-as fresh yes 2>&1)"
+wait "$HOLDER"
+saved_whole fresh.bmp
+echo "      (the other program: $(cat "$WORK/hold.out"))"
+hold_then "$HELD/zp.x" 1200
+open_save_as
+check "zp.x held for 1.2 s: the save into sub waits" closed "$(drv save-as "$(winpath "$HELD/sub")\\z" yes | tail -1)"
+check_true "no warning box" zarp_idle
+check "zp.x remembers sub" "$(settings_bytes "$HELD/sub")" "$(bytes_of "$HELD/zp.x")"
+hold_clipboard_text "before the copy" || fail "xclip did not take the clipboard"
+hold_then clipboard 800
+menu_keys e c
+poll 6 clipboard_has_dib
+check "the clipboard held for 0.8 s: Copy waits and copies" "dib 1920 1080" \
+    "$(drv clipboard-dib "$(winpath "$WORK")\\held-copy.bmp" | cut -d' ' -f1-3)"
+check_true "no warning box" zarp_idle
+check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
+zarp_ended
+
 finish

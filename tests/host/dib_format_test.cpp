@@ -251,9 +251,17 @@ TEST(DibFormat, BmpFileHeaderBytes) {
     };
     for (const Case& c : cases) {
         const DibHeader stored = zarp::MakeDibLayout(c.width, c.height, 1, c.bits).header;
-        EXPECT_EQ(zarp::MakeBmpFileHeader(stored, zarp::FixUpHeader(stored)), FileHeaderBytes(c.fileSize, c.offBits))
-            << c.width << "x" << c.height << "x" << c.bits;
+        const auto head = zarp::MakeBmpFileHeader(stored, zarp::FixUpHeader(stored));
+        EXPECT_EQ(head, FileHeaderBytes(c.fileSize, c.offBits)) << c.width << "x" << c.height << "x" << c.bits;
+        // Whole only at the size the header gives; any start of it begins as a BMP file.
+        EXPECT_TRUE(zarp::IsCompleteBmpFile(head.data(), 14, c.fileSize));
+        EXPECT_FALSE(zarp::IsCompleteBmpFile(head.data(), 14, c.fileSize - 1));
+        EXPECT_FALSE(zarp::IsCompleteBmpFile(head.data(), 5, c.fileSize));
+        for (size_t n : {0, 1, 2, 14}) EXPECT_TRUE(zarp::BeginsAsBmpFile(head.data(), n));
     }
+    const uint8_t other[] = {'B', 'A', 0x3A, 0, 0, 0};
+    EXPECT_FALSE(zarp::BeginsAsBmpFile(other, 2));
+    EXPECT_FALSE(zarp::IsCompleteBmpFile(other, 6, 58));
 }
 
 TEST(DibFormat, BmpFileHeaderOfABlockWithoutImageSize) {

@@ -113,4 +113,30 @@ TEST(PathRules, LongFormAndTemporaryName) {
     }
 }
 
+// Only a reparse tag that names another place makes a link: cloud files (OneDrive,
+// iCloud), deduplicated and archived files are the files they look like. The lock name
+// tells files apart by their whole path and is a valid object name.
+TEST(PathRules, EntryKindsAndLockNames) {
+    using zarp::EntryKind;
+    struct Case {
+        uint32_t attributes, tag;
+        EntryKind want;
+    } cases[] = {
+        {0x20, 0, EntryKind::regular},                   {0x80, 0, EntryKind::regular},
+        {0x420, 0x9000001A, EntryKind::regular},         {0x400 | 0x1000, 0x9000601A, EntryKind::regular},
+        {0x420, 0x80000013, EntryKind::regular},         {0x400, 0xA000000C, EntryKind::link},
+        {0x400, 0xA0000003, EntryKind::link},            {0x10, 0, EntryKind::other},
+        {0x410, 0xA0000003, EntryKind::other},           {0x40, 0, EntryKind::other},
+        {0x20, 0xA000000C, EntryKind::regular},  // a tag without the attribute counts for nothing
+    };
+    for (const Case& c : cases) EXPECT_EQ(zarp::ClassifyEntry(c.attributes, c.tag), c.want) << std::hex << c.tag;
+    const std::wstring a = zarp::SaveLockName(L"C:\\A\\PIC.BMP");
+    EXPECT_EQ(a, zarp::SaveLockName(L"C:\\A\\PIC.BMP"));
+    EXPECT_NE(a, zarp::SaveLockName(L"C:\\A\\PIC.BMQ"));
+    EXPECT_NE(a, zarp::SaveLockName(L"D:\\A\\PIC.BMP"));
+    EXPECT_EQ(a.rfind(L"Local\\", 0), 0u);
+    EXPECT_EQ(a.find(L'\\', 6), std::wstring::npos);
+    EXPECT_LT(a.size(), 64u);
+}
+
 }  // namespace

@@ -74,12 +74,22 @@ TEST(Settings, WhatIsWrittenReadsBack) {
     };
     for (const std::string& folder : folders) {
         for (bool utf8 : {false, true}) {
-            auto got = ParseSettings(BuildSettings(folder, utf8));
+            const std::string file = BuildSettings(folder, utf8);
+            auto got = ParseSettings(file);
             ASSERT_TRUE(got.has_value()) << folder;
             EXPECT_EQ(got->bytes, folder);
             EXPECT_EQ(got->utf8, utf8) << folder;
+            // Whole as written; every shorter start of it is an unfinished write's leftover.
+            EXPECT_TRUE(zarp::IsCompleteSettings(file));
+            EXPECT_FALSE(zarp::IsCompleteSettings(file + "x"));
+            for (size_t n : {size_t(0), size_t(5), file.size() - 1}) {
+                EXPECT_TRUE(zarp::BeginsAsSettings(file.substr(0, n)));
+                EXPECT_FALSE(zarp::IsCompleteSettings(file.substr(0, n)));
+            }
         }
     }
+    EXPECT_FALSE(zarp::BeginsAsSettings("BM"));
+    EXPECT_FALSE(zarp::BeginsAsSettings("[ InitDir ] ~\r\n"));
 }
 
 }  // namespace

@@ -35,9 +35,9 @@ TEST(Dib, DisplayBitmapBecomesHeaderAndBottomUpRows) {
     BITMAP bm{};
     ::GetObjectW(bmp, sizeof bm, &bm);
     CDibUtil util;
-    HGLOBAL h = util.BitmapToDib(bmp, w.view->m_hWnd);
-    ASSERT_NE(h, nullptr);
-    auto b = BlockBytes(h);
+    CGlobalMem h = util.BitmapToDib(bmp, w.view->m_hWnd);
+    ASSERT_NE(h.Get(), nullptr);
+    auto b = BlockBytes(h.Get());
     const int bpp = bm.bmBitsPixel * bm.bmPlanes;
     const uint32_t stride = ((3 * bpp + 31) & ~31) / 8;
     EXPECT_EQ(U32(b, 0), 40u);
@@ -57,7 +57,6 @@ TEST(Dib, DisplayBitmapBecomesHeaderAndBottomUpRows) {
         if (i % 4 == 3) continue;
         EXPECT_EQ(b[40 + i], expectRows[i]) << "byte " << i;
     }
-    ::GlobalFree(h);
     ::DeleteObject(bmp);
 }
 
@@ -67,9 +66,9 @@ TEST(Dib, MonochromeAndTwentyFourBitBitmapsGetTheirTablesAndPadding) {
     // 1 bit per pixel: a two-entry colour table, rows padded to 4 bytes.
     const uint8_t mono[] = {0xA0, 0, 0x50, 0};  // 3 x 2, word-aligned rows
     HBITMAP m = ::CreateBitmap(3, 2, 1, 1, mono);
-    HGLOBAL h = util.BitmapToDib(m, w.view->m_hWnd);
-    ASSERT_NE(h, nullptr);
-    auto b = BlockBytes(h);
+    CGlobalMem h = util.BitmapToDib(m, w.view->m_hWnd);
+    ASSERT_NE(h.Get(), nullptr);
+    auto b = BlockBytes(h.Get());
     EXPECT_EQ(U16(b, 14), 1);
     EXPECT_EQ(b.size(), 40u + 8u + 4u * 2u);
     EXPECT_EQ(U32(b, 20), 8u);
@@ -77,12 +76,11 @@ TEST(Dib, MonochromeAndTwentyFourBitBitmapsGetTheirTablesAndPadding) {
     EXPECT_EQ(U32(b, 44) & 0xFFFFFF, 0xFFFFFFu);  // white
     EXPECT_EQ(b[48] & 0xE0, 0x40);  // bottom row first: 0 1 0
     EXPECT_EQ(b[52] & 0xE0, 0xA0);  // then the top row: 1 0 1
-    ::GlobalFree(h);
     ::DeleteObject(m);
 
     BITMAPINFOHEADER fixed{};
     EXPECT_FALSE(CDibUtil::ReadDibHeader(nullptr, &fixed));
-    EXPECT_EQ(util.BitmapToDib(nullptr, w.view->m_hWnd), nullptr);
+    EXPECT_EQ(util.BitmapToDib(nullptr, w.view->m_hWnd).Get(), nullptr);
 }
 
 TEST(Dib, WriteBmpFileWritesHeaderAndBlockAndReportsFailures) {

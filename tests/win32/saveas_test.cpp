@@ -82,6 +82,7 @@ struct SaveFixture : ::testing::Test {
         for (const std::wstring& f : Leftovers(out)) ::DeleteFileW((out + L"\\" + f).c_str());
         ::SetFileAttributesW((start + L"\\zp.x").c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW((start + L"\\zp.x").c_str());
+        ::RemoveDirectoryW((start + L"\\zp.x").c_str());  // left by an interrupted run
         w.view->m_strInitDir = start.c_str();
         w.view->m_strWork = out.c_str();
         w.view->WriteSettings();
@@ -170,7 +171,9 @@ TEST_F(SaveFixture, AnExistingWritableFileIsReplacedAfterTheQuestion) {
 }
 
 TEST_F(SaveFixture, AnUnwritableSettingsFileNeverStopsTheSave) {
-    // zp.x cannot be written when a folder stands in its place.
+    // zp.x cannot be written when a folder stands in its place (left alone, no word),
+    // nor while another program holds it (the picture is saved, one box says why the
+    // folder is not remembered).
     const std::wstring settings = start + L"\\zp.x";
     ::SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(settings.c_str());
@@ -179,8 +182,16 @@ TEST_F(SaveFixture, AnUnwritableSettingsFileNeverStopsTheSave) {
     EXPECT_EQ(ReadFileBytes(out + L"\\shot.bmp").size(), kShotFileBytes);
     EXPECT_EQ(w.view->m_strWork, CString(out.c_str()));  // remembered for this run
     ::RemoveDirectoryW(settings.c_str());
+    WriteFileBytes(settings, "[ InitDir ] =\r\nC:\\\r\n");
+    HANDLE held = ::CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    zt::WarningCatcher catcher;
+    EXPECT_TRUE(w.view->SavePicture((out + L"\\shot.bmp").c_str(), L"shot.bmp"));
+    EXPECT_EQ(catcher.Stop(), L"画像は保存しましたが、保存先のフォルダーを次回のために記憶できません。"
+                              L"zp.x に書き込めません。読取専用か、または使用中です。");
+    ::CloseHandle(held);
+    EXPECT_EQ(ReadFileBytes(settings).size(), 20u);
+    EXPECT_TRUE(Leftovers(start).empty());
 }
-
 
 namespace {
 std::wstring g_initialDir;
@@ -268,6 +279,8 @@ TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
     const char* fullDir = std::getenv("ZARP_FULL_DIR");
     const char* lockedDir = std::getenv("ZARP_LOCKED_DIR");
     const std::wstring inUse = L" に書き込めません。読取専用か、または使用中です。";
+    const std::wstring refuses = L" に書き込めません。このフォルダーには新しいファイルを作成できません。"
+                                 L"アクセス許可がないか、セキュリティ ソフトウェアが書き込みを禁止しています。";
     HANDLE held = INVALID_HANDLE_VALUE;
     struct Row {
         const char* what;
@@ -297,7 +310,8 @@ TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
         {"a device's name", out, L"aux.bmp", L""},
         {"a full disk", fullDir ? Widen(fullDir) : L"", L"kept.bmp",
          L"kept.bmp に書き込めません。ディスクの空き容量が不足しています。"},
-        {"a folder and a file of another user", lockedDir ? Widen(lockedDir) : L"", L"theirs.bmp", L"theirs.bmp" + inUse},
+        {"a folder and a file of another user", lockedDir ? Widen(lockedDir) : L"", L"theirs.bmp", L"theirs.bmp" + refuses},
+        {"a new file in a folder of another user", lockedDir ? Widen(lockedDir) : L"", L"new.bmp", L"new.bmp" + refuses},
     };
     WriteFileBytes(out + L"\\held.bmp", "precious");
     WriteFileBytes(out + L"\\old.bmp", "old content");
@@ -449,12 +463,11 @@ TEST(BmpBands, SameBytesAsTheWholePackedDib) {
             ::SetDIBits(screen, bmp, 0, c.cy, px.data(), &bi, DIB_RGB_COLORS);
         }
         CDibUtil util;
-        HGLOBAL dib = util.BitmapToDib(bmp, desktop);
-        ASSERT_NE(dib, nullptr);
+        CGlobalMem dib = util.BitmapToDib(bmp, desktop);
+        ASSERT_NE(dib.Get(), nullptr);
         HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_TRUE(CDibUtil::WriteBmpFile(h, dib));
+        EXPECT_TRUE(CDibUtil::WriteBmpFile(h, dib.Get()));
         ::CloseHandle(h);
-        ::GlobalFree(dib);
         const auto whole = ReadFileBytes(file);
 
         CBmpBandWriter writer;

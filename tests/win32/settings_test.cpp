@@ -138,6 +138,21 @@ TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
     }
 }
 
+// A rewrite stopped after its last byte left the only whole zp.x under its temporary
+// name: the next start puts it in place and reads it. A half-written one is removed.
+TEST_F(SettingsFixture, AWholeLeftoverTakesTheMissingFilesPlace) {
+    for (const std::string& left : {std::string("[ InitDir ] =\r\nD:\\kept\r\n"), std::string("[ InitDir ] =\r\nD:")}) {
+        WriteAll(file + L".zarp.tmp", left);
+        ::DeleteFileW(file.c_str());
+        w.view->ReadSettings();
+        const bool whole = left.back() == '\n';
+        EXPECT_EQ(w.view->m_strWork, CString(whole ? L"D:\\kept" : dir.c_str()));
+        EXPECT_EQ(ReadAll(file), whole ? left : "[ InitDir ] =\r\n" + Narrow(dir) + "\r\n");
+        EXPECT_EQ(ReadAll(file + L".zarp.tmp"), "<missing>");
+        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
 TEST_F(SettingsFixture, AFolderTheCodePageCannotHoldSurvivesTheRoundTrip) {
     // A folder the code page holds keeps the plain narrow form, with no mark (under
     // the Japanese code page the tests run with, that includes kanji).
