@@ -94,6 +94,7 @@ bool IsFolder(const std::wstring& path) {
 // The target as every step of a save uses it, worked out once.
 struct Target {
     std::wstring path;  // the file written (a followed link's destination), long form if it needs one
+    uint64_t key = 0;   // names its lock and its temporary files
     bool exists = false;
     DWORD attributes = 0;
     FILETIME created{};
@@ -122,6 +123,9 @@ DWORD Resolve(const std::wstring& requested, bool followLink, Target& t) {
         return ERROR_NOT_SUPPORTED;
     }
     t.path = LongPathForm(path);
+    std::wstring upper = PlainPathForm(t.path);  // one name for one file, whichever form
+    ::CharUpperBuffW(&upper[0], (DWORD)upper.size());
+    t.key = PathKey(upper);
     t.Refresh();
     return 0;
 }
@@ -129,10 +133,8 @@ DWORD Resolve(const std::wstring& requested, bool followLink, Target& t) {
 // Holds the turn of one file for its scope: another Zarp saving the same file waits.
 class SaveLock {
 public:
-    explicit SaveLock(const std::wstring& path) {
-        std::wstring upper = PlainPathForm(path);  // one name for one file, whichever form
-        ::CharUpperBuffW(&upper[0], (DWORD)upper.size());
-        m_mutex.Attach(::CreateMutexW(nullptr, FALSE, SaveLockName(upper).c_str()));
+    explicit SaveLock(uint64_t key) {
+        m_mutex.Attach(::CreateMutexW(nullptr, FALSE, SaveLockName(key).c_str()));
         // Abandoned: that Zarp ended midway, and what it left is dealt with next.
         const DWORD r = m_mutex.IsValid() ? ::WaitForSingleObject(m_mutex.Get(), kLockWaitMs) : WAIT_FAILED;
         m_owned = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
@@ -207,13 +209,34 @@ DWORD RenameOver(HANDLE h, const std::wstring& target) {
     return err;
 }
 
-// Removes the open file's name when the handle closes, read-only or not.
+// Removes the open file's name when the handle closes, read-only or not. A file with
+// other names (a hard link) keeps its attributes under them: Windows 10 (1809) and
+// later delete a read-only name as it is; elsewhere the read-only attribute comes off
+// for the moment of the call and goes back on.
 void DeleteOnClose(HANDLE h) {
+    constexpr FILE_INFO_BY_HANDLE_CLASS kDispositionEx = (FILE_INFO_BY_HANDLE_CLASS)21;
+    struct {
+        DWORD flags;
+    } ex{0x1 | 0x2 | 0x10};  // delete, POSIX semantics, ignore the read-only attribute
+    if (::SetFileInformationByHandle(h, kDispositionEx, &ex, sizeof ex)) return;
     FILE_BASIC_INFO basic{};
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
+    if (!::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) return;
+    const DWORD attrs = basic.FileAttributes;
+    basic = FILE_BASIC_INFO{};
+    basic.FileAttributes = (attrs & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_ARCHIVE;
+    if (attrs & FILE_ATTRIBUTE_READONLY) ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
     FILE_DISPOSITION_INFO disposition{TRUE};
     ::SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+    basic.FileAttributes = attrs;
+    if (attrs & FILE_ATTRIBUTE_READONLY) ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
+}
+
+// Removes a leftover by its name (see DeleteOnClose).
+void RemoveLeftover(const std::wstring& path) {
+    CHandle h(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (h.IsValid()) DeleteOnClose(h.Get());
 }
 
 // Puts the finished temporary file, still open, at the target's name.
@@ -236,12 +259,7 @@ bool PlaceLeftover(const std::wstring& temp, const Target& t, bool followLink) {
         const DWORD err = LinkNew(temp, t.path);
         if (err == ERROR_FILE_EXISTS) return false;
         if (err == 0) {
-            // Both names are one file: it loses the read-only attribute only while the
-            // temporary name goes.
-            const DWORD attrs = ::GetFileAttributesW(temp.c_str());
-            ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileW(temp.c_str());
-            ::SetFileAttributesW(t.path.c_str(), attrs);
+            RemoveLeftover(temp);  // both names are one file, which keeps its attributes
             return true;
         }
     }
@@ -256,10 +274,8 @@ DWORD Finish(HANDLE h, const Target& t, const SaveOptions& options) {
         basic.CreationTime.LowPart = t.created.dwLowDateTime;
         basic.CreationTime.HighPart = (LONG)t.created.dwHighDateTime;
     }
-    // A new file gets its read-only attribute once in place: its temporary name must
-    // still be removable after the hard link (see PutInPlace).
     basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE | (t.exists ? t.attributes & FILE_ATTRIBUTE_HIDDEN : 0) |
-                           (options.keepReadOnly && t.exists ? FILE_ATTRIBUTE_READONLY : 0);
+                           (options.keepReadOnly ? FILE_ATTRIBUTE_READONLY : 0);
     ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
     return ::FlushFileBuffers(h) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
 }
@@ -294,10 +310,11 @@ DWORD WriteInPlace(const Target& t, const FileWriter& write, const SaveOptions& 
 // program holds) keeps its place, and the next name is tried.
 DWORD CreateTemp(const Target& t, CHandle& file, std::wstring& temp) {
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
-        temp = LongPathForm(TempPathFor(t.path, attempt));
-        // Other programs may read it (and then cannot hold up its rename); none writes it.
-        file.Attach(::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        temp = LongPathForm(TempPathFor(t.path, t.key, attempt));
+        // Other programs may read it, sharing write and delete access, and so can neither
+        // hold up its rename nor rename, replace or remove it meanwhile.
+        file.Attach(::CreateFileW(temp.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE, FILE_SHARE_READ,
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.IsValid()) return 0;
         const DWORD err = ::GetLastError();
         if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS &&
@@ -310,7 +327,7 @@ DWORD CreateTemp(const Target& t, CHandle& file, std::wstring& temp) {
 // Leftovers at the target's temporary names, with the target's turn held.
 void Recover(Target& t, const SaveOptions& options) {
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
-        const std::wstring temp = LongPathForm(TempPathFor(t.path, attempt));
+        const std::wstring temp = LongPathForm(TempPathFor(t.path, t.key, attempt));
         std::string head;
         uint64_t size = 0;
         if (!ReadHead(temp, head, size)) continue;
@@ -320,8 +337,7 @@ void Recover(Target& t, const SaveOptions& options) {
             if (PlaceLeftover(temp, t, options.followLink)) t.Refresh();
             continue;
         }
-        ::SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(temp.c_str());
+        RemoveLeftover(temp);
     }
 }
 }  // namespace
@@ -359,18 +375,25 @@ FileKind ProbeFile(const std::wstring& path) {
 
 DWORD RetryWhileHeld(const std::function<DWORD()>& step) { return WithRetries(step); }
 
+std::wstring TempNameOf(const std::wstring& target, unsigned attempt) {
+    Target t;
+    return Resolve(target, false, t) ? std::wstring() : PlainPathForm(TempPathFor(t.path, t.key, attempt));
+}
+
 void RecoverLeftovers(const std::wstring& target, const SaveOptions& options) {
     Target t;
     if (Resolve(target, options.followLink, t)) return;
-    SaveLock lock(t.path);
-    if (lock.Held()) Recover(t, options);
+    SaveLock lock(t.key);
+    if (lock.Held() && !Resolve(target, options.followLink, t)) Recover(t, options);
 }
 
 DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const SaveOptions& options) {
     Target t;
     if (DWORD err = Resolve(target, options.followLink, t)) return err;
-    SaveLock lock(t.path);
+    SaveLock lock(t.key);
     if (!lock.Held()) return ERROR_SHARING_VIOLATION;  // another Zarp's save of it never ended
+    // What stands there now that the turn is ours: another save may just have made it.
+    if (DWORD err = Resolve(target, options.followLink, t)) return err;
     Recover(t, options);
     if (t.exists) {
         // A target another program holds without letting it be replaced: waited for, and
@@ -389,8 +412,11 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
     if (DWORD err = CreateTemp(t, file, temp)) {
         if (err != ERROR_ACCESS_DENIED && err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND) return err;
         if (!IsFolder(t.path.substr(0, NameStart(t.path)))) return ERROR_PATH_NOT_FOUND;
-        // The folder is there but takes no new file; the target itself may be writable.
-        err = t.exists ? WriteInPlace(t, write, options) : kErrorFolderRefusesFiles;
+        // The folder is there but takes no new file. Where that is for want of the right
+        // to create files, the target itself may still be writable; "not found" is how
+        // security software refuses, and it refuses the target as well.
+        if (err != ERROR_ACCESS_DENIED || !t.exists) return kErrorFolderRefusesFiles;
+        err = WriteInPlace(t, write, options);
         return err == ERROR_ACCESS_DENIED ? kErrorFolderRefusesFiles : err;
     }
     DWORD err = write(file.Get());
@@ -398,7 +424,6 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
     if (!err) err = PutInPlace(file.Get(), temp, t, options.followLink);
     if (err) DeleteOnClose(file.Get());  // the old file is whole: this copy is not needed
     if (!file.Close() && !err) err = LastErrorOr(ERROR_WRITE_FAULT);
-    if (!err && options.keepReadOnly && !t.exists) MakeReadOnly(t.path);
     return err;
 }
 

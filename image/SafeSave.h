@@ -59,6 +59,10 @@ struct SaveOptions {
 // file is then as it was, except after a failed write in place.
 DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const SaveOptions& options);
 
+// The name of target's temporary file, as a save works it out (attempt as in
+// TempPathFor); empty for a name that cannot be saved.
+std::wstring TempNameOf(const std::wstring& target, unsigned attempt = 0);
+
 // Deals with what interrupted saves left at target's temporary names, taking its turn
 // with other saves of the file: a whole leftover takes the place of a missing target;
 // any other leftover goes once the target's name holds a whole file (and an

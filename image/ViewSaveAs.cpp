@@ -26,7 +26,8 @@ CString SystemMessage(DWORD err) {
 // What the warning box says when fileName could not be saved for the error err.
 CString FailureText(const CString& fileName, DWORD err) {
     switch (err) {
-    case ERROR_ACCESS_DENIED:
+    case ERROR_ACCESS_DENIED:  // after the waits: no right to replace it, or held all along
+        return fileName + L" に書き込めません。書き込む権限がないか、ほかのプログラムが使用中です。";
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
@@ -68,7 +69,7 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
     if (output.IsRectEmpty()) return false;
     CFileStatus status;
     if (CFile::GetStatus(path, status) && (status.m_attribute & CFile::readOnly)) {
-        Warn(FailureText(fileName, ERROR_ACCESS_DENIED));
+        Warn(FailureText(fileName, ERROR_WRITE_PROTECT));  // the read-only text
         return false;
     }
     // Waits for other programs that hold a file for a moment: the thread handles no

@@ -119,18 +119,32 @@ std::wstring PlainPathForm(const std::wstring& path) {
     return plain;
 }
 
-std::wstring TempPathFor(const std::wstring& target, unsigned attempt) {
-    const std::wstring suffix = attempt ? L".zarp" + std::to_wstring(attempt) + L".tmp" : L".zarp.tmp";
+namespace {
+std::wstring Hex(uint64_t v, int digits) {
+    static const wchar_t kHex[] = L"0123456789abcdef";
+    std::wstring out;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kHex[(v >> shift) & 15];
+    return out;
+}
+}  // namespace
+
+uint64_t PathKey(const std::wstring& upperCasePath) {
+    uint64_t hash = 1469598103934665603ull;  // 64-bit FNV-1a over the UTF-16 code units
+    for (wchar_t c : upperCasePath) hash = (hash ^ (uint16_t)c) * 1099511628211ull;
+    return hash;
+}
+
+std::wstring TempPathFor(const std::wstring& target, uint64_t key, unsigned attempt) {
     const size_t sep = target.find_last_of(L"\\/");
     const size_t nameAt = sep == std::wstring::npos ? 0 : sep + 1;
     size_t keep = target.size() - nameAt;
-    if (keep + suffix.size() > kMaxName) {
-        keep = kMaxName - suffix.size();
-        // Never between the two halves of a character outside the basic plane.
+    if (keep > kTempNameKeep) {
+        keep = kTempNameKeep;
         const wchar_t last = target[nameAt + keep - 1];
-        if (last >= 0xD800 && last <= 0xDBFF) --keep;
+        if (last >= 0xD800 && last <= 0xDBFF) --keep;  // never between a surrogate pair's halves
     }
-    return target.substr(0, nameAt + keep) + suffix;
+    return target.substr(0, nameAt + keep) + L"." + Hex(key, 8) + (attempt ? std::to_wstring(attempt) : L"") +
+           L".zarp.tmp";
 }
 
 EntryKind ClassifyEntry(uint32_t attributes, uint32_t reparseTag) {
@@ -141,15 +155,6 @@ EntryKind ClassifyEntry(uint32_t attributes, uint32_t reparseTag) {
     return EntryKind::regular;
 }
 
-std::wstring SaveLockName(const std::wstring& upperCasePath) {
-    uint64_t hash = 1469598103934665603ull;  // 64-bit FNV-1a over the UTF-16 code units
-    for (wchar_t c : upperCasePath) {
-        hash = (hash ^ (uint16_t)c) * 1099511628211ull;
-    }
-    static const wchar_t kHex[] = L"0123456789abcdef";
-    std::wstring name = L"Local\\Zarp.save.";
-    for (int shift = 60; shift >= 0; shift -= 4) name += kHex[(hash >> shift) & 15];
-    return name;
-}
+std::wstring SaveLockName(uint64_t key) { return L"Local\\Zarp.save." + Hex(key, 16); }
 
 }  // namespace zarp

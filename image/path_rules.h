@@ -49,12 +49,23 @@ std::wstring PlainPathForm(const std::wstring& path);
 
 // The longest name a file system takes for one path component.
 constexpr size_t kMaxName = 255;
+// The most of a target's name that its temporary file's name keeps: with what follows
+// it, short enough in UTF-16 units and in UTF-8 bytes (three a unit at most) for every
+// file system, NTFS, FAT and the Linux ones behind a network share.
+constexpr size_t kTempNameKeep = 64;
 
-// The temporary file a save writes before it replaces target: the target's own name
-// with ".zarp.tmp" after it, in the same folder, so that a user recognises a leftover.
-// A name too long for that is cut short first. attempt > 0 gives the names tried when
-// something else already stands at the usual one: ".zarp1.tmp", ".zarp2.tmp", ...
-std::wstring TempPathFor(const std::wstring& target, unsigned attempt = 0);
+// A number for one file, from its full path upper-cased by the caller (as the file
+// system compares names): it names the file's save lock and its temporary files.
+uint64_t PathKey(const std::wstring& upperCasePath);
+
+// The temporary file a save writes before it renames it over target: in the same
+// folder, the target's name (cut short after kTempNameKeep units, never between the
+// halves of a surrogate pair), a dot, eight hexadecimal digits of the target's key and
+// ".zarp.tmp": "shot.bmp.1a2b3c4d.zarp.tmp". A user recognises a leftover by its name;
+// no other file and no other target has that name, however long the names are.
+// attempt > 0 gives the names tried when something else stands at the usual one:
+// "shot.bmp.1a2b3c4d1.zarp.tmp", ...
+std::wstring TempPathFor(const std::wstring& target, uint64_t key, unsigned attempt = 0);
 
 // What a file system entry is, judged by its attributes and, when it is a reparse
 // point, its reparse tag. Only a tag that names another place (a name surrogate:
@@ -65,8 +76,7 @@ enum class EntryKind { regular, link, other };
 EntryKind ClassifyEntry(uint32_t attributes, uint32_t reparseTag);
 
 // The name of the lock that one save to a file holds, shared by every Zarp of the
-// session: the file's full path upper-cased by the caller (as the file system compares
-// names), hashed into the name.
-std::wstring SaveLockName(const std::wstring& upperCasePath);
+// session, from the file's key.
+std::wstring SaveLockName(uint64_t key);
 
 }  // namespace zarp

@@ -340,7 +340,7 @@ check "held for 8 s: the in-use box" 'control -1 Static "long.bmp に書き込�
 click_dialog_button 1
 check "the old file is whole" "old picture" "$(cat "$HELD/long.bmp")"
 kill "$HOLDER" 2>/dev/null
-hold_then "$HELD/fresh.bmp.zarp.tmp" 800 4000
+hold_then "$HELD/fresh.bmp.*.zarp.tmp" 800 4000
 open_save_as
 check "another program takes the temporary file as soon as it can" "$(replaced fresh)" "$(drv save-as fresh yes 2>&1)"
 wait "$HOLDER"

@@ -90,27 +90,27 @@ TEST(PathRules, LongFormAndTemporaryName) {
     EXPECT_EQ(zarp::PlainPathForm(L"\\\\?\\Z:\\tmp\\aux.bmp"), L"\\\\?\\Z:\\tmp\\aux.bmp");
     EXPECT_EQ(zarp::PlainPathForm(L"\\\\?\\Z:\\dots.\\a.bmp"), L"\\\\?\\Z:\\dots.\\a.bmp");
     EXPECT_EQ(zarp::PlainPathForm(L"\\\\?\\Z:\\a.bmp "), L"\\\\?\\Z:\\a.bmp ");
-    // The temporary name: after the target's, cut short where the name would pass the
-    // longest a component may be, never between the halves of a surrogate pair.
+    // The temporary name: the target's name, cut short after 64 units (never between the
+    // halves of a surrogate pair), and the key's low eight hexadecimal digits.
+    const uint64_t key = 0x0123456789ABCDEFull;
+    const std::wstring n64(64, L'n'), tail = L".89abcdef.zarp.tmp";
     struct Temp {
         std::wstring target;
         unsigned attempt;
         std::wstring want;
     } temps[] = {
-        {L"C:\\a\\shot.bmp", 0, L"C:\\a\\shot.bmp.zarp.tmp"},
-        {L"C:\\a\\shot.bmp", 3, L"C:\\a\\shot.bmp.zarp3.tmp"},
-        {L"shot.bmp", 0, L"shot.bmp.zarp.tmp"},
-        {L"C:\\a\\" + std::wstring(246, L'n'), 0, L"C:\\a\\" + std::wstring(246, L'n') + L".zarp.tmp"},
-        {L"C:\\a\\" + std::wstring(250, L'n'), 0, L"C:\\a\\" + std::wstring(246, L'n') + L".zarp.tmp"},
-        {L"C:\\a\\" + std::wstring(250, L'n'), 12, L"C:\\a\\" + std::wstring(244, L'n') + L".zarp12.tmp"},
-        {L"C:\\a\\" + std::wstring(245, L'n') + L"\xD83D\xDE00n", 0,
-         L"C:\\a\\" + std::wstring(245, L'n') + L".zarp.tmp"},
+        {L"C:\\a\\shot.bmp", 0, L"C:\\a\\shot.bmp" + tail},
+        {L"C:\\a\\shot.bmp", 3, L"C:\\a\\shot.bmp.89abcdef3.zarp.tmp"},
+        {L"shot.bmp", 0, L"shot.bmp" + tail},
+        {L"C:\\a\\" + n64, 0, L"C:\\a\\" + n64 + tail},
+        {L"C:\\a\\" + n64 + L"xyz.bmp", 0, L"C:\\a\\" + n64 + tail},
+        {L"C:\\a\\" + std::wstring(250, L'n'), 12, L"C:\\a\\" + n64 + L".89abcdef12.zarp.tmp"},
+        {L"C:\\a\\" + std::wstring(63, L'n') + L"\xD83D\xDE00n", 0, L"C:\\a\\" + std::wstring(63, L'n') + tail},
     };
-    for (const Temp& t : temps) {
-        const std::wstring got = zarp::TempPathFor(t.target, t.attempt);
-        EXPECT_EQ(got, t.want) << got.size();
-        EXPECT_LE(got.size() - got.find_last_of(L'\\') - 1, zarp::kMaxName);
-    }
+    for (const Temp& t : temps) EXPECT_EQ(zarp::TempPathFor(t.target, key, t.attempt), t.want);
+    // Two long names that share their first 64 units are two targets: two temporary names.
+    const std::wstring a = L"C:\\" + n64 + L"1.bmp", b = L"C:\\" + n64 + L"2.bmp";
+    EXPECT_NE(zarp::TempPathFor(a, zarp::PathKey(a)), zarp::TempPathFor(b, zarp::PathKey(b)));
 }
 
 // Only a reparse tag that names another place makes a link: cloud files (OneDrive,
@@ -130,10 +130,10 @@ TEST(PathRules, EntryKindsAndLockNames) {
         {0x20, 0xA000000C, EntryKind::regular},  // a tag without the attribute counts for nothing
     };
     for (const Case& c : cases) EXPECT_EQ(zarp::ClassifyEntry(c.attributes, c.tag), c.want) << std::hex << c.tag;
-    const std::wstring a = zarp::SaveLockName(L"C:\\A\\PIC.BMP");
-    EXPECT_EQ(a, zarp::SaveLockName(L"C:\\A\\PIC.BMP"));
-    EXPECT_NE(a, zarp::SaveLockName(L"C:\\A\\PIC.BMQ"));
-    EXPECT_NE(a, zarp::SaveLockName(L"D:\\A\\PIC.BMP"));
+    const std::wstring a = zarp::SaveLockName(zarp::PathKey(L"C:\\A\\PIC.BMP"));
+    EXPECT_EQ(a, zarp::SaveLockName(zarp::PathKey(L"C:\\A\\PIC.BMP")));
+    EXPECT_NE(a, zarp::SaveLockName(zarp::PathKey(L"C:\\A\\PIC.BMQ")));
+    EXPECT_NE(a, zarp::SaveLockName(zarp::PathKey(L"D:\\A\\PIC.BMP")));
     EXPECT_EQ(a.rfind(L"Local\\", 0), 0u);
     EXPECT_EQ(a.find(L'\\', 6), std::wstring::npos);
     EXPECT_LT(a.size(), 64u);

@@ -9,6 +9,7 @@
 #include "../../framework/handles.h"
 #include "../../image/BmpBandWriter.h"
 #include "../../image/DibUtil.h"
+#include "../../image/SafeSave.h"
 #include "dialog_robot.h"
 #include "support.h"
 
@@ -74,12 +75,14 @@ struct SaveFixture : ::testing::Test {
         out = std::wstring(base) + L"zarp-out";
         ::CreateDirectoryW(start.c_str(), nullptr);
         ::CreateDirectoryW(out.c_str(), nullptr);
-        for (const wchar_t* f : {L"\\shot.bmp", L"\\ro.bmp", L"\\held.bmp", L"\\old.bmp", L"\\left.bmp",
-                                  L"\\left.bmp.zarp.tmp"}) {
+        for (const wchar_t* f : {L"\\shot.bmp", L"\\ro.bmp", L"\\held.bmp", L"\\old.bmp", L"\\left.bmp"}) {
             ::SetFileAttributesW((out + f).c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW((out + f).c_str());
         }
-        for (const std::wstring& f : Leftovers(out)) ::DeleteFileW((out + L"\\" + f).c_str());
+        for (const std::wstring& f : Leftovers(out)) {
+            ::SetFileAttributesW((out + L"\\" + f).c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW((out + L"\\" + f).c_str());
+        }
         ::SetFileAttributesW((start + L"\\zp.x").c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW((start + L"\\zp.x").c_str());
         ::RemoveDirectoryW((start + L"\\zp.x").c_str());  // left by an interrupted run
@@ -376,7 +379,8 @@ TEST_F(SaveFixture, LongPathsAndLeftoversStillSave) {
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring base = std::wstring(temp) + L"zarp-long";
     ::CreateDirectoryW(base.c_str(), nullptr);
-    const std::wstring leftover = out + L"\\left.bmp.zarp.tmp";
+    const auto tempOf = [this](const wchar_t* name) { return zarp::TempNameOf(out + L"\\" + name); };
+    const std::wstring leftover = tempOf(L"left.bmp"), settingsTemp = tempOf(L"zp.x");
     const std::wstring longName = std::wstring(246, L'n') + L".bmp";
     struct Case {
         const char* what;
@@ -390,13 +394,12 @@ TEST_F(SaveFixture, LongPathsAndLeftoversStillSave) {
         {"a folder at the temporary name", out, L"blocked.bmp"},
         {"a temporary file another save holds open", out, L"busy.bmp"},
         {"a file of the user's at the temporary name", out, L"mine.bmp"},
-        {"the settings file's temporary name taken by a picture", out, L"zp.x.zarp.tmp"},
+        {"the settings file's temporary name taken by a picture", out, settingsTemp.substr(out.size() + 1)},
     };
     WriteFileBytes(leftover, "BM half a picture");
     ::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
-    const std::wstring mine = out + L"\\mine.bmp.zarp.tmp";
+    const std::wstring mine = tempOf(L"mine.bmp"), blocked = tempOf(L"blocked.bmp"), busy = tempOf(L"busy.bmp");
     WriteFileBytes(mine, "the user's own");
-    const std::wstring blocked = out + L"\\blocked.bmp.zarp.tmp", busy = out + L"\\busy.bmp.zarp.tmp";
     ::CreateDirectoryW(blocked.c_str(), nullptr);
     WriteFileBytes(busy, "another save's half");
     HANDLE held = ::CreateFileW(busy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -409,9 +412,9 @@ TEST_F(SaveFixture, LongPathsAndLeftoversStillSave) {
         EXPECT_EQ(catcher.Stop(), L"");
         EXPECT_EQ(ReadFileBytes(target).size(), kShotFileBytes);
         std::vector<std::wstring> left = Leftovers(c.dir);
-        if (c.dir == out) left.erase(std::remove_if(left.begin(), left.end(), [](const std::wstring& f) {
-            return f == L"blocked.bmp.zarp.tmp" || f == L"busy.bmp.zarp.tmp" || f == L"mine.bmp.zarp.tmp" ||
-                   f == L"zp.x.zarp.tmp";
+        if (c.dir == out) left.erase(std::remove_if(left.begin(), left.end(), [&](const std::wstring& f) {
+            const std::wstring path = out + L"\\" + f;
+            return path == blocked || path == busy || path == mine || path == settingsTemp;
         }), left.end());
         EXPECT_TRUE(left.empty()) << (left.empty() ? "" : std::string(left[0].begin(), left[0].end()));
         EXPECT_EQ(w.view->m_strWork, CString(c.dir.c_str()));
@@ -420,10 +423,10 @@ TEST_F(SaveFixture, LongPathsAndLeftoversStillSave) {
     // file's rewrite (with the start folder as the out folder).
     w.view->m_strInitDir = out.c_str();
     EXPECT_TRUE(w.view->WriteSettings());
-    EXPECT_EQ(ReadFileBytes(out + L"\\zp.x.zarp.tmp").size(), kShotFileBytes);
+    EXPECT_EQ(ReadFileBytes(settingsTemp).size(), kShotFileBytes);
     EXPECT_EQ(ReadFileBytes(mine), std::vector<uint8_t>({'t', 'h', 'e', ' ', 'u', 's', 'e', 'r', '\'', 's', ' ', 'o', 'w', 'n'}));
     ::DeleteFileW(mine.c_str());
-    ::DeleteFileW((out + L"\\zp.x.zarp.tmp").c_str());
+    ::DeleteFileW(settingsTemp.c_str());
     ::SetFileAttributesW((out + L"\\zp.x").c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW((out + L"\\zp.x").c_str());
     ::CloseHandle(held);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include "support.h"
+#include "../../image/SafeSave.h"
 
 namespace {
 std::wstring TempFolder(const wchar_t* name) {
@@ -80,7 +81,7 @@ TEST_F(SettingsFixture, WriteGivesTheExactBytesAndRewritesAReadOnlyFile) {
     ASSERT_TRUE(w.view->WriteSettings());
     EXPECT_EQ(ReadAll(file), std::string("[ InitDir ] =\r\nC:\\windows\r\n"));
     EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(::GetFileAttributesW((file + L".zarp.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesW(zarp::TempNameOf(file).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A folder the save dialog could not be given never reaches the file; the file keeps
@@ -142,13 +143,13 @@ TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
 // name: the next start puts it in place and reads it. A half-written one is removed.
 TEST_F(SettingsFixture, AWholeLeftoverTakesTheMissingFilesPlace) {
     for (const std::string& left : {std::string("[ InitDir ] =\r\nD:\\kept\r\n"), std::string("[ InitDir ] =\r\nD:")}) {
-        WriteAll(file + L".zarp.tmp", left);
+        WriteAll(zarp::TempNameOf(file), left);
         ::DeleteFileW(file.c_str());
         w.view->ReadSettings();
         const bool whole = left.back() == '\n';
         EXPECT_EQ(w.view->m_strWork, CString(whole ? L"D:\\kept" : dir.c_str()));
         EXPECT_EQ(ReadAll(file), whole ? left : "[ InitDir ] =\r\n" + Narrow(dir) + "\r\n");
-        EXPECT_EQ(ReadAll(file + L".zarp.tmp"), "<missing>");
+        EXPECT_EQ(ReadAll(zarp::TempNameOf(file)), "<missing>");
         ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
@@ -211,7 +212,7 @@ TEST_F(SettingsFixture, AFileThatCannotBeReadOrRewrittenStaysWhole) {
     EXPECT_FALSE(w.view->WriteSettings());
     EXPECT_EQ(ReadAll(fullDir + L"\\zp.x"), kept);
     EXPECT_TRUE(::GetFileAttributesW((fullDir + L"\\zp.x").c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(::GetFileAttributesW((fullDir + L"\\zp.x.zarp.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesW(zarp::TempNameOf(fullDir + L"\\zp.x").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A few hundred random settings files fed to a real start-up: the program always comes
