@@ -37,6 +37,27 @@ check() {
     checks+=("check $1 $(printf '%.2f' "$2") $3 $verdict")
 }
 xwd_root() { xwd -root -silent >"$work/root.xwd"; }
+# idle_cpu: Zarp.exe and Wine's notepad started side by side and left alone; their own CPU
+# time over the same 20 s, as a share of one core. Zarp may use at most 0.25 %.
+idle_cpu() {
+    local dir=$work/idle exe=$PWD/build/win/Zarp.exe z n z0 n0 z1 n1 hz zcpu ncpu
+    mkdir -p "$dir"
+    (cd "$dir" && exec wine "$exe" >/dev/null 2>&1 </dev/null) & z=$!
+    wine notepad >/dev/null 2>&1 </dev/null & n=$!
+    wine build/win/tests/e2e/zarp_driver.exe wait-window 20000 >/dev/null 2>&1 </dev/null
+    sleep 3  # start-up settles
+    ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+    z0=$(ticks $z) n0=$(ticks $n)
+    sleep 20
+    z1=$(ticks $z) n1=$(ticks $n)
+    kill $z $n 2>/dev/null; wait $z $n 2>/dev/null
+    hz=$(getconf CLK_TCK)
+    zcpu=$(echo "($z1 - $z0) * 100 / ($hz * 20)" | bc -l) ncpu=$(echo "($n1 - $n0) * 100 / ($hz * 20)" | bc -l)
+    echo
+    echo "Left alone for 20 s: Zarp.exe used $((z1 - z0)) ticks of CPU ($(printf '%.2f' "$zcpu") % of a core), Wine's"
+    echo "notepad beside it $((n1 - n0)) ticks ($(printf '%.2f' "$ncpu") %), at $hz ticks a second."
+    check "idle-cpu" "$zcpu" 0.25
+}
 
 {
     echo "# Performance"
@@ -70,6 +91,10 @@ for geometry in 1920x1080 2560x1440 3840x2160; do
         check "zoom100-200@$geometry" "$(value zoom_step_ratio "$values")" 3
         check "grab@$geometry" "$(echo "$grab / $xwd" | bc -l)" 1.5
         check "save100@$geometry" "$(value save_ratio "$values")" 3
+    fi
+    if [ "$geometry" = 1920x1080 ]; then
+        check "slider-after-idle@$geometry" "$(echo "$(value slider_answer_ms "$values") / 400" | bc -l)" 1
+        idle_cpu >>"$out"
     fi
     if [ "$geometry" = 3840x2160 ]; then
         at200=$(value private_mb_200 "$values") at50=$(value private_mb_50 "$values")

@@ -89,6 +89,7 @@ void CMainFrame::OnDpiChanged(UINT, UINT nDpiY, LPRECT pSuggested) {
     m_wndZoomBar.ApplyDpi(dpi);
     SetEditMargins();
     m_wndToolBar.ApplyDpi(dpi);
+    SetIconsForDpi(dpi);
     if (pSuggested)
         ::SetWindowPos(m_hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
                        pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -109,7 +110,11 @@ void CMainFrame::OnTimer(UINT_PTR) {
     if (pos == m_nSliderPos) return;
     m_nSliderPos = pos;
     ShowZoomText(pos);
-    if (auto* pView = dynamic_cast<CZarpView*>(GetActiveView())) pView->m_nZoom = pos;
+    // The view's poll shows the new zoom within its next tick.
+    if (auto* pView = dynamic_cast<CZarpView*>(GetActiveView())) {
+        pView->m_nZoom = pos;
+        pView->StartPoll();
+    }
 }
 
 void CMainFrame::SetZoomPosition(int pos) {

@@ -122,6 +122,7 @@ bool CToolBar::ShowStrip(const SizedBitmap& strip, int dpi) {
         m_shown = strip;
     }
     // The margin around a picture grows with the DPI: 7 pixels at 96.
+    m_nDpi = dpi;
     const int margin = ::MulDiv(7, dpi, 96);
     ::SendMessageW(m_hWnd, TB_SETBUTTONSIZE, 0, MAKELONG(strip.cx + margin, strip.cy + margin));
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
@@ -138,7 +139,7 @@ UINT CToolBar::GetItemID(int index) const {
 
 CSize CToolBar::CalcFixedLayout() const {
     DWORD size = (DWORD)::SendMessageW(m_hWnd, TB_GETBUTTONSIZE, 0, 0);
-    return CSize(0, HIWORD(size) + 6);
+    return CSize(0, HIWORD(size) + ::MulDiv(6, m_nDpi, 96));  // the bar's own margin
 }
 
 void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, bool bDisableIfNoHandler) {

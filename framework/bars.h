@@ -55,6 +55,7 @@ private:
     SizedBitmap m_loaded{0, 0, 0};       // the strip of the tool-bar resource
     std::vector<SizedBitmap> m_sized;    // strips for larger screens
     int m_nPictures = 0;                 // buttons that show a picture
+    int m_nDpi = 96;                     // the DPI the buttons are laid out for
     SizedBitmap m_shown{0, 0, 0};        // the strip the lists below hold
     CImageList m_images, m_disabledImages;
 };

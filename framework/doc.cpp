@@ -13,10 +13,27 @@ BOOL CDocument::OnNewDocument() {
     return TRUE;
 }
 
+namespace {
+// A name the system reads as a device (CON, AUX, aux.txt, COM1...): its full path is in
+// the "\\.\" form.
+bool NamesADevice(const wchar_t* path) {
+    wchar_t full[MAX_PATH * 4];
+    const DWORD n = ::GetFullPathNameW(path, (DWORD)std::size(full), full, nullptr);
+    return n >= 4 && n < std::size(full) && !wcsncmp(full, L"\\\\.\\", 4);
+}
+}  // namespace
+
 BOOL CDocument::OnOpenDocument(const wchar_t* path) {
     CFileException error;
     CFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+    // A device, or anything else that is no file on a disk (a pipe), is no document:
+    // it is not opened, or not read, and not kept in the recent-file list.
+    const bool device = NamesADevice(path);
+    if (device || !file.Open(path, CFile::modeRead | CFile::shareDenyWrite, &error) ||
+        ::GetFileType(file.GetHandle()) != FILE_TYPE_DISK) {
+        if (device || error.m_cause == CFileException::none)
+            error = CFileException(CFileException::badPath, ERROR_INVALID_NAME, path);
+        file.Abort();
         error.ReportError();
         return FALSE;
     }

@@ -7,6 +7,8 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_CREATE()
     ON_WM_SIZE()
     ON_WM_CLOSE()
+    ON_WM_QUERYENDSESSION()
+    ON_WM_ENDSESSION()
     ON_WM_SETFOCUS()
     ON_WM_INITMENUPOPUP()
     ON_MESSAGE(WM_NOTIFY, &CFrameWnd::OnNotifyMsg)
@@ -255,3 +257,41 @@ LRESULT CFrameWnd::OnNotifyMsg(WPARAM, LPARAM lParam) {
 
 void CFrameWnd::OnHelp() { OnHelpFinder(); }
 void CFrameWnd::OnContextHelp() { OnHelpFinder(); }
+
+void CFrameWnd::SetIconsForDpi(int dpi) {
+    if (dpi <= 0) dpi = 96;
+    HINSTANCE hRes = AfxGetResourceHandle();
+    const auto load = [&](int size) {
+        const int px = ::MulDiv(size, dpi, 96);
+        return static_cast<HICON>(::LoadImageW(hRes, MAKEINTRESOURCEW(m_nIDResource), IMAGE_ICON, px, px, 0));
+    };
+    HICON small = load(16), big = load(32);
+    if (small) ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)small);
+    if (big) ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)big);
+    // The window now shows the new ones: the old ones can go.
+    if (small) m_iconSmall.Reset(small);
+    if (big) m_iconBig.Reset(big);
+}
+
+namespace {
+// Every window of the thread that a modal loop runs for besides the frame: the save
+// dialog, a dialog of the program's, a message box.
+BOOL CALLBACK CancelModal(HWND hWnd, LPARAM frame) {
+    if (hWnd != (HWND)frame && ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd) &&
+        ::GetWindow(hWnd, GW_OWNER) == (HWND)frame)
+        ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+}
+}  // namespace
+
+BOOL CFrameWnd::OnQueryEndSession() {
+    // Nothing asks to be saved here; a modal loop would keep the program from ending
+    // as the session asks, so it is ended as the user's Cancel would.
+    if (!::IsWindowEnabled(m_hWnd)) ::EnumThreadWindows(::GetCurrentThreadId(), &CancelModal, (LPARAM)m_hWnd);
+    return TRUE;
+}
+
+void CFrameWnd::OnEndSession(BOOL bEnding) {
+    // The process ends once this returns: what a normal exit writes is written now.
+    if (bEnding && AfxGetMainWnd() == this && AfxGetApp()) AfxGetApp()->SaveStdProfileSettings();
+}

@@ -2,6 +2,7 @@
 // as its client; control bars along its sides; command routing to the active view
 // first; update handlers for menus on popup and for bars when idle.
 #pragma once
+#include "gdi.h"
 #include <vector>
 #include "bars.h"
 #include "doc.h"
@@ -46,6 +47,13 @@ public:
     // Framework help commands.
     void OnHelp();
     void OnContextHelp();
+    // The caption's and the task switcher's icons from the frame's icon resource, in the
+    // images drawn for their sizes at this DPI.
+    void SetIconsForDpi(int dpi);
+    // The session ends (log-off, shutdown): an open modal dialog or box of the program
+    // ends as if cancelled, and the profile is written as a normal exit writes it.
+    BOOL OnQueryEndSession();
+    void OnEndSession(BOOL bEnding);
 
 protected:
     // Creates the view named by the create context as the frame's client.
@@ -64,4 +72,5 @@ private:
     bool m_bAddToTitle = false;
     UINT m_nIDResource = 0;
     wchar_t m_tipBuffer[256] = {};
+    CIcon m_iconSmall, m_iconBig;
 };

@@ -9,6 +9,23 @@
 
 class CDC;
 
+// Owner of an icon made by LoadImage without LR_SHARED.
+class CIcon {
+public:
+    CIcon() = default;
+    CIcon(const CIcon&) = delete;
+    CIcon& operator=(const CIcon&) = delete;
+    ~CIcon() { Reset(nullptr); }
+    void Reset(HICON h) {
+        if (m_h) ::DestroyIcon(m_h);
+        m_h = h;
+    }
+    HICON Get() const { return m_h; }
+
+private:
+    HICON m_h = nullptr;
+};
+
 class CGdiObject {
 public:
     CGdiObject() = default;

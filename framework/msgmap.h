@@ -72,6 +72,15 @@ template <auto F> LRESULT TimerThunk(CCmdTarget* self, const MsgArgs& a) {
     (AFX_SELF(F)->*F)((UINT_PTR)a.wParam);
     return 0;
 }
+template <auto F> LRESULT QueryEndSessionThunk(CCmdTarget* self, const MsgArgs&) {
+    static_assert(Is<F, BOOL()>, "OnQueryEndSession must be BOOL OnQueryEndSession()");
+    return (AFX_SELF(F)->*F)();
+}
+template <auto F> LRESULT EndSessionThunk(CCmdTarget* self, const MsgArgs& a) {
+    static_assert(Is<F, void(BOOL)>, "OnEndSession must be void OnEndSession(BOOL)");
+    (AFX_SELF(F)->*F)((BOOL)a.wParam);
+    return 0;
+}
 template <auto F> LRESULT EraseThunk(CCmdTarget* self, const MsgArgs& a);  // needs CDC, in wnd.h
 template <auto F> LRESULT MouseThunk(CCmdTarget* self, const MsgArgs& a) {
     static_assert(Is<F, void(UINT, CPoint)>, "mouse handler must be void OnX(UINT, CPoint)");
@@ -154,6 +163,8 @@ public:                                               \
 #define ON_WM_PAINT() {afx::EntryKind::Message, WM_PAINT, 0, &afx::VoidThunk<&ThisClass::OnPaint>},
 #define ON_WM_DESTROY() {afx::EntryKind::Message, WM_DESTROY, 0, &afx::VoidThunk<&ThisClass::OnDestroy>},
 #define ON_WM_CLOSE() {afx::EntryKind::Message, WM_CLOSE, 0, &afx::VoidThunk<&ThisClass::OnClose>},
+#define ON_WM_QUERYENDSESSION() {afx::EntryKind::Message, WM_QUERYENDSESSION, 0, &afx::QueryEndSessionThunk<&ThisClass::OnQueryEndSession>},
+#define ON_WM_ENDSESSION() {afx::EntryKind::Message, WM_ENDSESSION, 0, &afx::EndSessionThunk<&ThisClass::OnEndSession>},
 #define ON_WM_ERASEBKGND() {afx::EntryKind::Message, WM_ERASEBKGND, 0, &afx::EraseThunk<&ThisClass::OnEraseBkgnd>},
 #define ON_WM_LBUTTONDOWN() {afx::EntryKind::Message, WM_LBUTTONDOWN, 0, &afx::MouseThunk<&ThisClass::OnLButtonDown>},
 #define ON_WM_LBUTTONDBLCLK() {afx::EntryKind::Message, WM_LBUTTONDBLCLK, 0, &afx::MouseThunk<&ThisClass::OnLButtonDblClk>},

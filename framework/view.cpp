@@ -66,12 +66,23 @@ BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {
 void CView::OnFilePrint() {
     CPrintInfo info;
     info.m_bDirect = afx::CurrentCommandId() == ID_FILE_PRINT_DIRECT;
-    if (!OnPreparePrinting(&info)) return;
+    // Without a printer, or with one that refuses the job, a box says so; a print
+    // dialog the user cancelled says nothing.
+    const auto cannotPrint = [] {
+        AfxMessageBox(L"印刷できません。プリンターが設定されていないか、使用できません。", MB_ICONEXCLAMATION | MB_OK);
+    };
+    if (!OnPreparePrinting(&info)) {
+        if (info.m_bDirect || ::CommDlgExtendedError() != 0) cannotPrint();
+        return;
+    }
     CBorrowedDC dc(info.m_pd.hDC);
     DOCINFOW di{sizeof di};
     CString title = AfxGetApp() ? AfxGetApp()->m_strAppName : CString();
     di.lpszDocName = title;
-    if (::StartDocW(dc, &di) <= 0) return;
+    if (::StartDocW(dc, &di) <= 0) {
+        cannotPrint();
+        return;
+    }
     OnBeginPrinting(&dc, &info);
     if (::StartPage(dc) > 0) {
         OnPrepareDC(&dc, &info);

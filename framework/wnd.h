@@ -71,6 +71,7 @@ public:
     void GetClientRect(LPRECT r) const { ::GetClientRect(m_hWnd, r); }
     void GetWindowRect(LPRECT r) const { ::GetWindowRect(m_hWnd, r); }
     UINT_PTR SetTimer(UINT_PTR id, UINT ms) { return ::SetTimer(m_hWnd, id, ms, nullptr); }
+    BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
     void ClientToScreen(LPPOINT p) const { ::ClientToScreen(m_hWnd, p); }
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }

@@ -1,12 +1,12 @@
 // The right-button context menu with Copy and Save As.
 #include "../res/resource.h"
 #include "ZarpView.h"
-#include "zoom_math.h"
+#include "win_geometry.h"
 
 void CZarpView::OnRButtonDown(UINT nFlags, CPoint point) { CScrollView::OnRButtonDown(nFlags, point); }
 
 void CZarpView::OnRButtonUp(UINT nFlags, CPoint point) {
-    if (m_nCaptureMode == 0) return;
+    if (m_nCaptureMode == kCaptureNone) return;
     // The menu takes the mouse, which would end a drag anyway: end it first, so that the
     // menu offers what the drag marked.
     if (m_bDrag == 1) FinishDrag();
@@ -22,14 +22,13 @@ void CZarpView::OnContextMenu(HWND hWnd, CPoint point) {
         CScrollView::OnContextMenu(hWnd, point);
         return;
     }
-    if (m_nCaptureMode == 0) return;
+    if (m_nCaptureMode == kCaptureNone) return;
     if (m_bDrag == 1) FinishDrag();
     const CRect client = GetClientRect();
     const CPoint scroll = GetScrollPosition();
-    const zarp::IPoint at =
-        zarp::KeyboardMenuPoint({m_rcPicture.left, m_rcPicture.top, m_rcPicture.right, m_rcPicture.bottom},
-                                {scroll.x, scroll.y}, client.Width(), client.Height());
-    ShowContextMenu(CPoint(at.x, at.y));
+    const zarp::IPoint at = zarp::KeyboardMenuPoint(zarp::ToIRect(m_rcPicture), zarp::ToIPoint(scroll),
+                                                    client.Width(), client.Height());
+    ShowContextMenu(zarp::ToPoint(at));
 }
 
 void CZarpView::ShowContextMenu(CPoint point) {

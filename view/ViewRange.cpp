@@ -1,31 +1,31 @@
 // Range selection: the mode toggle and the rubber band drawn while dragging. The view
 // holds the mouse for the length of a drag, so a button-up outside it still ends it.
 #include "ZarpView.h"
-#include "zoom_math.h"
+#include "win_geometry.h"
 
 void CZarpView::OnRange() {
     CancelDrag();
-    if (m_nRangeMode == 0) {
-        m_nRangeMode = 1;
+    if (m_nRangeMode == kRangeOff) {
+        m_nRangeMode = kRangeOn;
     } else {
         ClearRange();
-        m_nRangeMode = 0;
+        m_nRangeMode = kRangeOff;
     }
     // On: nothing to output until a range is marked. Off: the whole picture, if any.
     UpdateOutputFlag();
 }
 
 void CZarpView::OnUpdateRange(CCmdUI* pCmdUI) {
-    if (m_nCaptureMode == 0) {
+    if (m_nCaptureMode == kCaptureNone) {
         pCmdUI->Enable(FALSE);
         return;
     }
     pCmdUI->Enable(TRUE);
-    pCmdUI->SetCheck(m_nRangeMode == 1 ? 1 : 0);
+    pCmdUI->SetCheck(m_nRangeMode == kRangeOn ? 1 : 0);
 }
 
 void CZarpView::OnLButtonDown(UINT nFlags, CPoint point) {
-    if (m_nCaptureMode == 0 || m_nRangeMode == 0) return;
+    if (m_nCaptureMode == kCaptureNone || m_nRangeMode == kRangeOff) return;
     CancelDrag();
     ClearRange();
     m_ptStart = point;
@@ -40,9 +40,9 @@ void CZarpView::OnMouseMove(UINT nFlags, CPoint point) {
     if (m_bDrag != 1) return;
     CPoint scroll = GetScrollPosition();
     const CPoint start(m_ptStart.x + m_ptStartScroll.x - scroll.x, m_ptStart.y + m_ptStartScroll.y - scroll.y);
-    zarp::IRect r = zarp::NormaliseDrag({start.x, start.y}, {point.x, point.y});
-    r = zarp::ClipToPicture(r, scroll.x, scroll.y, m_nZoomCx, m_nZoomCy);
-    m_rcDrag = CRect(r.left, r.top, r.right, r.bottom);
+    const zarp::IRect r = zarp::ClipToPicture(zarp::NormaliseDrag(zarp::ToIPoint(start), zarp::ToIPoint(point)),
+                                              scroll.x, scroll.y, m_nZoomCx, m_nZoomCy);
+    m_rcDrag = zarp::ToRect(r);
     {
         CClientDC dc(m_hWnd);
         dc.DrawFocusRect(&m_rcRange);
@@ -53,7 +53,7 @@ void CZarpView::OnMouseMove(UINT nFlags, CPoint point) {
 }
 
 void CZarpView::OnLButtonUp(UINT nFlags, CPoint point) {
-    if (m_nCaptureMode == 0 || m_nRangeMode == 0) return;
+    if (m_nCaptureMode == kCaptureNone || m_nRangeMode == kRangeOff) return;
     // A button-up without a drag of ours (pressed elsewhere) marks nothing.
     if (m_bDrag != 1) return;
     FinishDrag();

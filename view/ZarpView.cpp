@@ -2,6 +2,7 @@
 #include <direct.h>
 #include "../frame/MainFrm.h"
 #include "../res/resource.h"
+#include "wait_choices.h"
 
 IMPLEMENT_DYNCREATE(CZarpView)
 
@@ -62,8 +63,8 @@ END_MESSAGE_MAP()
 
 CZarpView::CZarpView()
     : m_bDrag(0), m_bRange(0), m_nZoom(100), m_nZoomShown(100), m_nImageCx(0), m_nImageCy(0), m_nZoomCx(0),
-      m_nZoomCy(0), m_nRangeMode(0), m_pMainWnd(nullptr), m_nWaitMs(1000), m_nStartMs(0), m_nNowMs(0),
-      m_nCaptureMode(0), m_bPending(0) {}
+      m_nZoomCy(0), m_nRangeMode(kRangeOff), m_pMainWnd(nullptr), m_nWaitMs(1000), m_nStartMs(0), m_nNowMs(0),
+      m_nCaptureMode(kCaptureNone), m_bPending(0) {}
 
 CZarpView::~CZarpView() = default;
 
@@ -81,8 +82,13 @@ void CZarpView::OnInitialUpdate() {
     m_dcScreen.CreateDC(L"DISPLAY", nullptr, nullptr, nullptr);
     m_pMainWnd = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
     if (m_pMainWnd) m_pMainWnd->InitZoomBar();
-    SetTimer(1, 1);
+    StartPoll();
 }
+
+void CZarpView::StartPoll() { SetTimer(1, 1); }
+
+void CZarpView::SetWait(UINT id) { m_nWaitMs = zarp::WaitMsOf(id); }
+void CZarpView::UpdateWait(CCmdUI* pCmdUI, UINT id) { pCmdUI->SetCheck(m_nWaitMs == zarp::WaitMsOf(id) ? 1 : 0); }
 
 bool CZarpView::HasPicture() const {
     return !m_bmpZoom.IsNull() && m_nZoomCx > 0 && m_nZoomCy > 0;
@@ -90,7 +96,7 @@ bool CZarpView::HasPicture() const {
 
 CRect CZarpView::OutputRect() const {
     if (!HasPicture() || m_bDrag) return CRect();
-    CRect rc = m_nRangeMode == 0 ? CRect(0, 0, m_nZoomCx, m_nZoomCy) : m_rcPicture;
+    CRect rc = m_nRangeMode == kRangeOff ? CRect(0, 0, m_nZoomCx, m_nZoomCy) : m_rcPicture;
     if (rc.IsRectEmpty() || rc.left < 0 || rc.top < 0 || rc.right > m_nZoomCx || rc.bottom > m_nZoomCy)
         return CRect();
     return rc;
@@ -104,33 +110,33 @@ void CZarpView::Warn(const CString& text) {
     MessageBox(text, L"警告", MB_ICONEXCLAMATION | MB_OK);
 }
 
-void CZarpView::OnWait1() { SetWait(1000); }
-void CZarpView::OnWait2() { SetWait(2000); }
-void CZarpView::OnWait3() { SetWait(3000); }
-void CZarpView::OnWait4() { SetWait(4000); }
-void CZarpView::OnWait5() { SetWait(5000); }
-void CZarpView::OnWait6() { SetWait(6000); }
-void CZarpView::OnWait7() { SetWait(7000); }
-void CZarpView::OnWait8() { SetWait(8000); }
-void CZarpView::OnWait9() { SetWait(9000); }
-void CZarpView::OnWait10() { SetWait(10000); }
-void CZarpView::OnWait11() { SetWait(11000); }
-void CZarpView::OnWait12() { SetWait(12000); }
-void CZarpView::OnWait13() { SetWait(13000); }
-void CZarpView::OnWait14() { SetWait(14000); }
-void CZarpView::OnWait15() { SetWait(15000); }
-void CZarpView::OnUpdateWait1(CCmdUI* p) { UpdateWait(p, 1000); }
-void CZarpView::OnUpdateWait2(CCmdUI* p) { UpdateWait(p, 2000); }
-void CZarpView::OnUpdateWait3(CCmdUI* p) { UpdateWait(p, 3000); }
-void CZarpView::OnUpdateWait4(CCmdUI* p) { UpdateWait(p, 4000); }
-void CZarpView::OnUpdateWait5(CCmdUI* p) { UpdateWait(p, 5000); }
-void CZarpView::OnUpdateWait6(CCmdUI* p) { UpdateWait(p, 6000); }
-void CZarpView::OnUpdateWait7(CCmdUI* p) { UpdateWait(p, 7000); }
-void CZarpView::OnUpdateWait8(CCmdUI* p) { UpdateWait(p, 8000); }
-void CZarpView::OnUpdateWait9(CCmdUI* p) { UpdateWait(p, 9000); }
-void CZarpView::OnUpdateWait10(CCmdUI* p) { UpdateWait(p, 10000); }
-void CZarpView::OnUpdateWait11(CCmdUI* p) { UpdateWait(p, 11000); }
-void CZarpView::OnUpdateWait12(CCmdUI* p) { UpdateWait(p, 12000); }
-void CZarpView::OnUpdateWait13(CCmdUI* p) { UpdateWait(p, 13000); }
-void CZarpView::OnUpdateWait14(CCmdUI* p) { UpdateWait(p, 14000); }
-void CZarpView::OnUpdateWait15(CCmdUI* p) { UpdateWait(p, 15000); }
+void CZarpView::OnWait1() { SetWait(ID_WAIT_1); }
+void CZarpView::OnWait2() { SetWait(ID_WAIT_2); }
+void CZarpView::OnWait3() { SetWait(ID_WAIT_3); }
+void CZarpView::OnWait4() { SetWait(ID_WAIT_4); }
+void CZarpView::OnWait5() { SetWait(ID_WAIT_5); }
+void CZarpView::OnWait6() { SetWait(ID_WAIT_6); }
+void CZarpView::OnWait7() { SetWait(ID_WAIT_7); }
+void CZarpView::OnWait8() { SetWait(ID_WAIT_8); }
+void CZarpView::OnWait9() { SetWait(ID_WAIT_9); }
+void CZarpView::OnWait10() { SetWait(ID_WAIT_10); }
+void CZarpView::OnWait11() { SetWait(ID_WAIT_11); }
+void CZarpView::OnWait12() { SetWait(ID_WAIT_12); }
+void CZarpView::OnWait13() { SetWait(ID_WAIT_13); }
+void CZarpView::OnWait14() { SetWait(ID_WAIT_14); }
+void CZarpView::OnWait15() { SetWait(ID_WAIT_15); }
+void CZarpView::OnUpdateWait1(CCmdUI* p) { UpdateWait(p, ID_WAIT_1); }
+void CZarpView::OnUpdateWait2(CCmdUI* p) { UpdateWait(p, ID_WAIT_2); }
+void CZarpView::OnUpdateWait3(CCmdUI* p) { UpdateWait(p, ID_WAIT_3); }
+void CZarpView::OnUpdateWait4(CCmdUI* p) { UpdateWait(p, ID_WAIT_4); }
+void CZarpView::OnUpdateWait5(CCmdUI* p) { UpdateWait(p, ID_WAIT_5); }
+void CZarpView::OnUpdateWait6(CCmdUI* p) { UpdateWait(p, ID_WAIT_6); }
+void CZarpView::OnUpdateWait7(CCmdUI* p) { UpdateWait(p, ID_WAIT_7); }
+void CZarpView::OnUpdateWait8(CCmdUI* p) { UpdateWait(p, ID_WAIT_8); }
+void CZarpView::OnUpdateWait9(CCmdUI* p) { UpdateWait(p, ID_WAIT_9); }
+void CZarpView::OnUpdateWait10(CCmdUI* p) { UpdateWait(p, ID_WAIT_10); }
+void CZarpView::OnUpdateWait11(CCmdUI* p) { UpdateWait(p, ID_WAIT_11); }
+void CZarpView::OnUpdateWait12(CCmdUI* p) { UpdateWait(p, ID_WAIT_12); }
+void CZarpView::OnUpdateWait13(CCmdUI* p) { UpdateWait(p, ID_WAIT_13); }
+void CZarpView::OnUpdateWait14(CCmdUI* p) { UpdateWait(p, ID_WAIT_14); }
+void CZarpView::OnUpdateWait15(CCmdUI* p) { UpdateWait(p, ID_WAIT_15); }

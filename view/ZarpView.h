@@ -19,13 +19,21 @@ public:
     void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
     void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
 
+    // What m_nCaptureMode and m_nRangeMode hold.
+    static constexpr int kCaptureNone = 0, kCaptureScreen = 1, kCaptureActive = 2;
+    static constexpr int kRangeOff = 0, kRangeOn = 1;
+
     // Timed capture and grab.
     void OnTimer(UINT_PTR nIDEvent);
     void OnCaptureScreen();
     void OnCaptureActive();
-    // Grabs the screen or the foreground window and shows it. False only when the
-    // memory for the new picture cannot be had; the previous picture then stays.
-    bool GrabImage();
+    // Runs the 1 ms poll: while a capture is pending or a new zoom waits to be shown.
+    // The poll stops itself once neither is the case, so an idle Zarp is never woken.
+    void StartPoll();
+    enum class Grab { taken, noMemory, noWindow, minimised, offScreen, unreadable };
+    // Grabs the screen or the foreground window and shows it. Anything but taken
+    // leaves the previous picture and all its state as they were.
+    Grab GrabImage();
     void OnWait1();  void OnWait2();  void OnWait3();  void OnWait4();  void OnWait5();
     void OnWait6();  void OnWait7();  void OnWait8();  void OnWait9();  void OnWait10();
     void OnWait11(); void OnWait12(); void OnWait13(); void OnWait14(); void OnWait15();
@@ -121,6 +129,9 @@ public:
     // The scroll position at the press: the drag's start stays on the picture pixel
     // that was pressed even if the view scrolls meanwhile.
     CPoint m_ptStartScroll;
+    // The monotonic millisecond count of the pending request: the wait is measured with
+    // it, so a clock change or a time-server step during the wait changes nothing.
+    unsigned long long m_nStartTick = 0;
 
 private:
     // Draws both zoomed copies of source (imageCx x imageCy) at zoom. bNewPicture: the
@@ -135,7 +146,11 @@ private:
     // Copies the clean zoomed copy onto the displayed one, draws pFrame (picture
     // coordinates) into it if given, and with bToScreen also paints the clean picture.
     void RestoreShownCopy(const CRect* pFrame, bool bToScreen);
-    void SetWait(int ms) { m_nWaitMs = ms; }
-    void UpdateWait(CCmdUI* pCmdUI, int ms) { pCmdUI->SetCheck(m_nWaitMs == ms ? 1 : 0); }
+    // The row of the wait table for the command id.
+    void SetWait(UINT id);
+    void UpdateWait(CCmdUI* pCmdUI, UINT id);
     void StartCapture(int mode);
+    // Shows the frame again after a grab and brings it to the front, or, when Windows
+    // keeps the foreground for the window the user is in, flashes its taskbar button.
+    void BringBackFrame();
 };

@@ -1,4 +1,5 @@
 #include "clock_source.h"
+#include <windows.h>
 #include <sys/timeb.h>
 #include "capture_clock.h"
 
@@ -10,9 +11,18 @@ int SystemStamp() {
     return MillisecondStamp(tb.time, tb.millitm);
 }
 StampSource g_source = &SystemStamp;
+unsigned long long SystemTick() { return ::GetTickCount64(); }
+TickSource g_tick = &SystemTick;
 }  // namespace
 
 int CurrentStamp() { return g_source(); }
+unsigned long long CurrentTick() { return g_tick(); }
+
+TickSource SetTickSourceForTesting(TickSource source) {
+    TickSource previous = g_tick;
+    g_tick = source ? source : &SystemTick;
+    return previous;
+}
 
 StampSource SetStampSourceForTesting(StampSource source) {
     StampSource previous = g_source;

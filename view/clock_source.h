@@ -1,14 +1,18 @@
-// Where the timed capture reads the time: the system clock, or a test's clock.
+// Where the timed capture reads the time: the system clocks, or a test's clocks.
 #pragma once
 
 namespace zarp {
 
 using StampSource = int (*)();
+using TickSource = unsigned long long (*)();
 
-// The current millisecond stamp (0 .. 999,999).
+// The current millisecond stamp (0 .. 999,999), from the wall clock.
 int CurrentStamp();
+// Milliseconds since the system started: never set back, never stepped.
+unsigned long long CurrentTick();
 
-// Replaces the clock (null restores the system clock); returns the previous one.
+// Replace a clock (null restores the system's); return the previous one.
 StampSource SetStampSourceForTesting(StampSource source);
+TickSource SetTickSourceForTesting(TickSource source);
 
 }  // namespace zarp

@@ -18,4 +18,11 @@ void GetVisibleWindowBounds(HWND hWnd, RECT* pBounds);
 // previous one.
 FrameBoundsQuery SetFrameBoundsQueryForTesting(FrameBoundsQuery query);
 
+// The virtual screen: the rectangle that holds every monitor, in the coordinates of
+// the display's device context (the primary monitor's top-left is 0,0; monitors left
+// of or above it have negative coordinates).
+RECT VirtualScreen();
+// Makes VirtualScreen answer *pScreen (null: the system's again).
+void SetVirtualScreenForTesting(const RECT* pScreen);
+
 }  // namespace zarp

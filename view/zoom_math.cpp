@@ -21,12 +21,10 @@ IRect ClipToPicture(IRect r, int sx, int sy, int cx, int cy) {
     return r;
 }
 
-IRect ClipToDesktop(IRect w, IRect desktop) {
-    if (w.top < 0) w.top = 0;
-    if (w.left < 0) w.left = 0;
-    if (desktop.bottom < w.bottom) w.bottom = desktop.bottom;
-    if (desktop.right < w.right) w.right = desktop.right;
-    return w;
+IRect ClipToScreen(IRect w, IRect screen) {
+    const IRect r{std::max(w.left, screen.left), std::max(w.top, screen.top), std::min(w.right, screen.right),
+                  std::min(w.bottom, screen.bottom)};
+    return r.IsEmpty() ? IRect{0, 0, 0, 0} : r;
 }
 
 IPoint KeyboardMenuPoint(IRect range, IPoint scroll, int clientCx, int clientCy) {

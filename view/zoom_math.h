@@ -30,9 +30,10 @@ IRect NormaliseDrag(IPoint start, IPoint pointer);
 // the picture keeps right < left (an empty range).
 IRect ClipToPicture(IRect r, int sx, int sy, int cx, int cy);
 
-// Cuts a window's outer rectangle down to the desktop: the lower bounds are 0, the
-// upper bounds the desktop's bottom and right.
-IRect ClipToDesktop(IRect window, IRect desktop);
+// The part of a window's rectangle that lies on the virtual screen, the rectangle that
+// holds every monitor (its origin is negative where a monitor stands left of or above
+// the primary one). Empty when nothing of the window is on it.
+IRect ClipToScreen(IRect window, IRect virtualScreen);
 
 // Where the context menu opens when asked for from the keyboard, in client
 // coordinates: at the range's top-left corner (range in picture coordinates, less the

@@ -90,6 +90,42 @@ poll 6 view_shows 50 "$WORK/shot.png"
 check_true "the view shows the picture at half size, grey beyond it" view_shows 50 "$WORK/shot.png"
 cp "$WORK/shot.png" "$SCREENS/captured-50.png"
 
+# capture_during_wait MENU-KEY MODE X: starts a capture (ｽｸﾘｰﾝ s, ｱｸﾃｨﾌﾟｳｨﾝﾄﾞｳ a) and,
+# while the frame is hidden, shows a picture window at X,100 in MODE (front, menu).
+capture_during_wait() {
+    menu_keys c "$1"
+    poll 6 output_has "visible 0" drv frame || fail "the frame did not hide"
+    wine "$DRIVER" show-picture "$(winpath "$WORK/small.bmp")" "$3" 100 20000 "$2" >"$WORK/picture.out" 2>&1 </dev/null &
+    HELPER_PIDS+=($!)
+}
+convert "$WORK/pattern.png" -crop 300x200+40+40 +repage BMP3:"$WORK/small.bmp"
+
+section "a menu that another program opens during the wait is in the picture"
+move_slider 100
+capture_during_wait s menu 600
+poll 6 grep -q "menu open" "$WORK/picture.out" || fail "the other program's menu did not open"
+screenshot "$WORK/menu-ref.png"
+# Waited for inside one driver process: Wine delays Zarp's timer while another program's
+# menu is open and new processes keep starting.
+drv wait-window 20000 >/dev/null || fail "the frame did not come back"
+check "the frame is in front again" "foreground frame" "$(drv focus | grep '^foreground')"
+drv close-picture
+menu_keys e c
+poll 6 clipboard_has_dib
+drv clipboard-dib "$(winpath "$WORK")\\menu-shot.bmp" >/dev/null
+check_true "the picture is the screen with that menu open" px picture "$WORK/menu-shot.bmp" "$WORK/menu-ref.png" 100
+
+section "an active window wholly off the screen: a box, and the picture stays"
+capture_during_wait a front 2100
+box=$(drv dialog 20000 2>&1)
+check "the box says why" 'control -1 Static "アクティブウィンドウが画面の外にあるため、取り込めませんでした。"' \
+    "$(grep '^control -1 Static' <<<"$box")"
+click_dialog_button 1
+drv close-picture
+screenshot "$WORK/after-box.png"
+check_true "the view still shows the earlier picture" px zoomed "$WORK/after-box.png" $(geometry_of view-client) \
+    "$WORK/menu-ref.png" 100
+
 section "leaving"
 check "WM_CLOSE ends it at once, no question box" "ended" "$(drv close 5000 2>&1)"
 zarp_ended

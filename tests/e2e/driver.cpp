@@ -38,9 +38,10 @@
 //                           types NAME into the save dialog and presses Save (or Cancel); answers a
 //                           replace question with yes or no (no: the dialog stays and is cancelled);
 //                           prints what it met
-//   show-picture FILE X Y [ms]
+//   show-picture FILE X Y [ms] [front|menu]
 //                           a window of its own at X,Y whose client area shows the .bmp FILE; prints
-//                           its outer and client rectangles, runs until closed (or ms, default 120 s)
+//                           its outer and client rectangles, runs until closed (or ms, default 120 s);
+//                           front: takes the foreground; menu: also opens a menu of its own
 //   close-picture           closes the show-picture window
 //   hold FILE|clipboard MS [WAIT]
 //                           holds the file (sharing nothing) or the clipboard for MS ms; with WAIT,
@@ -83,7 +84,8 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"file-dialog") return CmdFileDialog(ArgMs(argc, argv, 2, 10000));
     if (cmd == L"save-as" && argc > 3) return CmdSaveAs(argv[2], argv[3], ArgMs(argc, argv, 4, 10000));
     if (cmd == L"show-picture" && argc > 4)
-        return CmdShowPicture(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), ArgMs(argc, argv, 5, 120000));
+        return CmdShowPicture(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), ArgMs(argc, argv, 5, 120000),
+                              argc > 6 ? argv[6] : L"");
     if (cmd == L"close-picture") return CmdClosePicture();
     if (cmd == L"hold" && argc > 3) return CmdHold(argv[2], _wtoi(argv[3]), ArgMs(argc, argv, 4, 0));
     return Usage();

@@ -33,7 +33,7 @@ int CmdClipboard();
 int CmdClipboardDib(const wchar_t* path);
 int CmdFileDialog(int timeout);
 int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout);
-int CmdShowPicture(const wchar_t* path, int x, int y, int lifetime);
+int CmdShowPicture(const wchar_t* path, int x, int y, int lifetime, const std::wstring& mode);
 int CmdClosePicture();
 int CmdForeground();
 int CmdHold(const wchar_t* what, int ms, int wait);

@@ -180,6 +180,8 @@ int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout) {
 const wchar_t kPictureClass[] = L"ZarpE2EPicture";
 HBITMAP g_picture = nullptr;
 
+bool g_menuShown = false;
+
 LRESULT CALLBACK PictureProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: {
@@ -195,6 +197,19 @@ LRESULT CALLBACK PictureProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         EndPaint(h, &ps);
         return 0;
     }
+    case WM_APP: {  // a menu of this program's, open at the client's top-left corner
+        HMENU menu = CreatePopupMenu();
+        for (const wchar_t* item : {L"zarp-e2e menu item one", L"zarp-e2e menu item two"})
+            AppendMenuW(menu, MF_STRING, 1, item);
+        POINT at{10, 10};
+        ClientToScreen(h, &at);
+        TrackPopupMenu(menu, TPM_LEFTALIGN, at.x, at.y, 0, h, nullptr);
+        DestroyMenu(menu);
+        return 0;
+    }
+    case WM_ENTERIDLE:  // the menu is on the screen and waits for input
+        if (wp == MSGF_MENU && !g_menuShown) g_menuShown = (Out(L"menu open"), true);
+        return 0;
     case WM_TIMER:
         DestroyWindow(h);
         return 0;
@@ -205,8 +220,10 @@ LRESULT CALLBACK PictureProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(h, msg, wp, lp);
 }
 
-// Shown without taking the activation: a test decides by a click whether it comes to the front.
-int CmdShowPicture(const wchar_t* path, int x, int y, int lifetime) {
+// Shown without taking the activation (a test decides by a click whether it comes to
+// the front), or with mode "front" brought to the front, or with "menu" also opening a
+// menu of its own ("menu open" is printed once it shows).
+int CmdShowPicture(const wchar_t* path, int x, int y, int lifetime, const std::wstring& mode) {
     g_picture = (HBITMAP)LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
     BITMAP bm{};
     if (!g_picture || !GetObjectW(g_picture, sizeof bm, &bm)) return Fail(std::wstring(L"cannot load ") + path);
@@ -227,6 +244,8 @@ int CmdShowPicture(const wchar_t* path, int x, int y, int lifetime) {
     if (!h) return Fail(L"CreateWindow failed");
     ShowWindow(h, SW_SHOWNOACTIVATE);
     UpdateWindow(h);
+    if (mode == L"front" || mode == L"menu") SetForegroundWindow(h);
+    if (mode == L"menu") PostMessageW(h, WM_APP, 0, 0);
     RECT outer;
     GetWindowRect(h, &outer);
     OutScreenRect(L"window", outer);
@@ -265,13 +284,19 @@ int CmdForeground() {
 }
 
 // Holds a file (opened for reading, sharing nothing) or the clipboard for ms, as another
-// program would, then lets go. With a wait, the file is taken the moment it can be
-// opened at all (reading, sharing only reading), within that many milliseconds.
+// program would, then lets go. With a wait, the file (the first one a name with * in it
+// matches) is taken the moment it can be opened at all (reading, sharing only reading),
+// within that many milliseconds.
 int CmdHold(const wchar_t* what, int ms, int wait) {
     HANDLE h = INVALID_HANDLE_VALUE;
     const bool clipboard = !wcscmp(what, L"clipboard");
+    const std::wstring pattern = what, folder = pattern.substr(0, pattern.find_last_of(L"\\") + 1);
     for (DWORD t0 = GetTickCount(); !clipboard && h == INVALID_HANDLE_VALUE; Sleep(wait ? 0 : 10)) {
-        h = CreateFileW(what, GENERIC_READ, wait ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::wstring path = pattern;
+        WIN32_FIND_DATAW fd;
+        HANDLE find = pattern.find(L'*') == std::wstring::npos ? INVALID_HANDLE_VALUE : FindFirstFileW(what, &fd);
+        if (find != INVALID_HANDLE_VALUE) path = folder + fd.cFileName, FindClose(find);
+        h = CreateFileW(path.c_str(), GENERIC_READ, wait ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE && (int)(GetTickCount() - t0) > (wait ? wait : 5000))
             return Out(L"never opened"), 1;
     }

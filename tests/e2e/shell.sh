@@ -143,4 +143,38 @@ click_dialog_button 1
 check "the program ends once the box is dismissed" "ended" "$(drv wait-exit 5000 2>&1)"
 zarp_ended
 
+section "the session ends with the save dialog open"
+INI=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -name Zarp.ini | head -1)
+recent() { tr -d '\r' <"$INI" | grep '^File1='; }
+check "the last exit recorded the file in the profile" "File1=$(winpath "$WORK/run/existing.zrp")" "$(recent)"
+rm -f "$INI"
+start_zarp existing.zrp
+check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+capture_screen
+menu_keys f a
+check "the save dialog is open" "caption 名前を付けて保存" "$(drv file-dialog 10000 2>&1 | head -1)"
+wineboot --end-session >/dev/null 2>&1 </dev/null
+check "Zarp ends with the session" "ended" "$(drv wait-exit 10000 2>&1)"
+zarp_ended
+check "and wrote its profile as an exit does" "File1=$(winpath "$WORK/run/existing.zrp")" "$(recent)"
+
+# starts_with_box ARGS...: Zarp started with ARGS shows one box captioned Zarp, ends once
+# it is dismissed; prints the box's text.
+starts_with_box() {
+    start_zarp "$@"
+    local box
+    box=$(drv dialog 20000 2>&1)
+    click_dialog_button 1
+    drv wait-exit 5000 >/dev/null 2>&1 || echo "did not end"
+    zarp_ended
+    printf '%s\n' "$box" | grep -E '^(caption|control -1 Static)'
+}
+section "a device named on the command line, and printing without a printer"
+check "aux.txt: refused with the framework's box" \
+    "$(printf 'caption Zarp\ncontrol -1 Static "aux.txt のパスが正しくありません。"')" "$(starts_with_box aux.txt)"
+check "and not recorded" 0 "$(grep -ci 'aux' "$INI" 2>&1)"
+check "/p with no printer: a box, then a clean end" \
+    "$(printf 'caption Zarp\ncontrol -1 Static "印刷できません。プリンターが設定されていないか、使用できません。"')" \
+    "$(starts_with_box /p existing.zrp)"
+
 finish

@@ -16,7 +16,7 @@ void PrintTo(const IRect& r, std::ostream* os) {
 
 namespace {
 
-using zarp::ClipToDesktop;
+using zarp::ClipToScreen;
 using zarp::ClipToPicture;
 using zarp::IPoint;
 using zarp::IRect;
@@ -104,25 +104,31 @@ TEST(ZoomMath, DragWhollyPastThePictureStaysEmpty) {
     EXPECT_TRUE(ClipToPicture({10, 10, 10, 11}, 0, 0, 100, 80).IsEmpty());
 }
 
-TEST(ZoomMath, ClipToDesktop) {
-    const IRect desktop{0, 0, 1024, 768};
+TEST(ZoomMath, ClipToScreen) {
+    const IRect one{0, 0, 1024, 768};
+    // A 1920 x 1080 monitor left of a 1024 x 768 primary, its top 300 px higher; and a
+    // 2560 x 1440 monitor above the primary.
+    const IRect left{-1920, -300, 1024, 780}, above{0, -1440, 2560, 768};
     struct Case {
         const char* what;
-        IRect window, clipped;
-        bool empty;
+        IRect screen, window, clipped;  // an empty clipped: nothing to grab
     } cases[] = {
-        {"maximised with its frame outside", {-4, -4, 1028, 772}, {0, 0, 1024, 768}, false},
-        {"past the left edge", {-100, 50, 300, 250}, {0, 50, 300, 250}, false},
-        {"past the bottom right", {900, 700, 1200, 900}, {900, 700, 1024, 768}, false},
-        {"inside", {100, 100, 200, 200}, {100, 100, 200, 200}, false},
-        {"wholly past the right edge", {1100, 100, 1300, 300}, {1100, 100, 1024, 300}, true},
-        {"wholly below", {100, 800, 300, 900}, {100, 800, 300, 768}, true},
-        {"wholly above and left", {-300, -300, -10, -10}, {0, 0, -10, -10}, true},
+        {"maximised with its frame outside", one, {-4, -4, 1028, 772}, {0, 0, 1024, 768}},
+        {"past the left edge", one, {-100, 50, 300, 250}, {0, 50, 300, 250}},
+        {"past the bottom right", one, {900, 700, 1200, 900}, {900, 700, 1024, 768}},
+        {"inside", one, {100, 100, 200, 200}, {100, 100, 200, 200}},
+        {"wholly past the right edge", one, {1100, 100, 1300, 300}, {}},
+        {"wholly above and left", one, {-300, -300, -10, -10}, {}},
+        {"wholly on the monitor to the left", left, {-1500, -200, -700, 400}, {-1500, -200, -700, 400}},
+        {"straddling both monitors", left, {-400, 100, 400, 500}, {-400, 100, 400, 500}},
+        {"maximised on the left monitor", left, {-1928, -308, 8, 788}, {-1920, -300, 8, 780}},
+        {"on the monitor above", above, {200, -1000, 2700, -100}, {200, -1000, 2560, -100}},
+        {"outside every monitor", left, {2000, 100, 2400, 300}, {}},
     };
     for (const Case& c : cases) {
-        IRect r = ClipToDesktop(c.window, desktop);
+        const IRect r = ClipToScreen(c.window, c.screen);
         EXPECT_EQ(r, c.clipped) << c.what;
-        EXPECT_EQ(r.IsEmpty(), c.empty) << c.what;
+        EXPECT_EQ(r.IsEmpty(), c.clipped.IsEmpty()) << c.what;
     }
 }
 

@@ -19,6 +19,7 @@ void ExpectPatternRegion(const std::vector<uint32_t>& pic, int picCx, int sx, in
     EXPECT_EQ(bad, 0);
 }
 int ScreenCx() { return ::GetSystemMetrics(SM_CXSCREEN); }
+const RECT kSmall{0, 0, 800, 500};
 int ScreenCy() { return ::GetSystemMetrics(SM_CYSCREEN); }
 }  // namespace
 
@@ -83,7 +84,9 @@ TEST(Capture, CommandsDuringTheWaitActOnThePendingRequest) {
     EXPECT_FALSE(w.frame->IsWindowVisible());
     EXPECT_EQ(w.view->m_nCaptureMode, 2);
     FakeClock::now = 110001;
+    zt::WarningCatcher catcher;  // no window in front to grab: the box says so
     w.Tick();
+    catcher.Stop();
     EXPECT_TRUE(w.frame->IsWindowVisible());
 }
 
@@ -139,27 +142,50 @@ INSTANTIATE_TEST_SUITE_P(Edges, ActiveWindowCapture,
                                            WindowCase{1800, 1000, 300, 200},    // past right and bottom
                                            WindowCase{-4, -4, 1928, 1088}));    // past every edge
 
-TEST(Capture, AMinimisedForegroundWindowLeavesEverythingAsItWas) {
+// A grab that takes nothing (the window in front minimised, on no monitor, or no
+// window in front) leaves the previous picture and its state, brings the frame back
+// and says why in one box.
+TEST(Capture, AGrabThatTakesNothingKeepsThePictureAndSaysWhy) {
     FakeClock clock;
     zt::ZarpWindow w;
     w.CaptureNow(ID_CAPTURE_SCREEN);
     HBITMAP before = (HBITMAP)w.view->m_bmpCapture.GetSafeHandle();
-    const int cxBefore = w.view->m_nImageCx;
-
-    zt::PatternWindow pattern(100, 100, 200, 100, WS_OVERLAPPEDWINDOW);
-    w.Command(ID_CAPTURE_ACTIVE);
-    pattern.BringToFront();
-    ::ShowWindow(pattern.hwnd, SW_MINIMIZE);
-    ::SetForegroundWindow(pattern.hwnd);
-    Pump(20);
-    if (::GetForegroundWindow() != pattern.hwnd) GTEST_SKIP() << "the platform gives no minimised foreground window";
-    FakeClock::now += w.view->m_nWaitMs + 1;
-    w.Tick();
-    EXPECT_EQ((HBITMAP)w.view->m_bmpCapture.GetSafeHandle(), before);
-    EXPECT_EQ(w.view->m_nImageCx, cxBefore);
-    EXPECT_EQ(w.view->m_nCaptureMode, 2);
-    EXPECT_TRUE(w.frame->IsWindowVisible());
-    EXPECT_EQ(w.view->m_bPending, 0);
+    const RECT screen{0, 0, ScreenCx(), ScreenCy()};
+    struct Row {
+        const char* what;
+        RECT window;
+        bool minimise;
+        std::wstring text;
+    } rows[] = {
+        {"minimised", {100, 100, 300, 200}, true, L"アクティブウィンドウが最小化されているため、取り込めませんでした。"},
+        {"off every monitor", {screen.right + 50, 100, screen.right + 250, 200}, false,
+         L"アクティブウィンドウが画面の外にあるため、取り込めませんでした。"},
+        {"on no monitor of a smaller virtual screen", {900, 600, 1100, 700}, false,
+         L"アクティブウィンドウが画面の外にあるため、取り込めませんでした。"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        zt::PatternWindow pattern(r.window.left, r.window.top, 200, 100, r.minimise ? WS_OVERLAPPEDWINDOW : WS_POPUP);
+        zarp::SetVirtualScreenForTesting(r.window.left == 900 ? &kSmall : nullptr);
+        w.Command(ID_CAPTURE_ACTIVE);
+        pattern.BringToFront();
+        if (r.minimise) ::ShowWindow(pattern.hwnd, SW_MINIMIZE);
+        ::SetForegroundWindow(pattern.hwnd);
+        Pump(20);
+        if (::GetForegroundWindow() != pattern.hwnd) continue;  // no minimised foreground window here
+        FakeClock::now += w.view->m_nWaitMs + 1;
+        zt::WarningCatcher catcher;
+        w.Tick();
+        EXPECT_EQ(catcher.Stop(), r.text);
+        EXPECT_EQ(catcher.count, 1);
+        EXPECT_EQ((HBITMAP)w.view->m_bmpCapture.GetSafeHandle(), before);
+        EXPECT_EQ(w.view->m_nImageCx, ScreenCx());
+        EXPECT_EQ(w.view->m_nCaptureMode, CZarpView::kCaptureActive);
+        EXPECT_EQ(w.view->m_bRange, 1);
+        EXPECT_TRUE(w.frame->IsWindowVisible());
+        EXPECT_EQ(w.view->m_bPending, 0);
+    }
+    zarp::SetVirtualScreenForTesting(nullptr);
 }
 
 // A grab of a new size makes its memory before the old picture goes: without it the
@@ -199,24 +225,6 @@ TEST(Capture, NoPictureYetZoomChangeRendersEmptyAndGrey) {
     ::ReleaseDC(w.view->m_hWnd, dc);
 }
 
-TEST(Capture, AWindowWhollyOffTheDesktopIsAbandonedLikeAMinimisedOne) {
-    FakeClock clock;
-    zt::ZarpWindow w;
-    w.CaptureNow(ID_CAPTURE_SCREEN);
-    HBITMAP before = (HBITMAP)w.view->m_bmpCapture.GetSafeHandle();
-    zt::PatternWindow pattern(ScreenCx() + 50, 100, 200, 100);
-    w.Command(ID_CAPTURE_ACTIVE);
-    pattern.BringToFront();
-    ASSERT_EQ(::GetForegroundWindow(), pattern.hwnd);
-    FakeClock::now += w.view->m_nWaitMs + 1;
-    w.Tick();
-    EXPECT_EQ((HBITMAP)w.view->m_bmpCapture.GetSafeHandle(), before);
-    EXPECT_EQ(w.view->m_nImageCx, ScreenCx());
-    EXPECT_EQ(w.view->m_bRange, 1);
-    EXPECT_TRUE(w.frame->IsWindowVisible());
-    EXPECT_EQ(w.view->m_bPending, 0);
-}
-
 namespace {
 // Stands in for the desktop window manager: answers hr and, on success, the window
 // rectangle less the inset on each side (Windows 10 hides about 7 pixels of resize
@@ -244,6 +252,7 @@ TEST(Capture, ActiveWindowIsItsVisibleFrameWhenTheDesktopManagerKnowsIt) {
         HRESULT hr;
         RECT inset;
         CRect want;  // screen rectangle of the picture
+        const RECT* screen = nullptr;  // a virtual screen of the test's, or the real one
     } cases[] = {
         {"visible frame inside the window", {400, 300, 200, 150}, S_OK, {7, 0, 7, 7}, {407, 300, 593, 443}},
         {"visible frame past the left edge", {-100, 50, 400, 200}, S_OK, {7, 0, 7, 7}, {0, 50, 293, 243}},
@@ -251,6 +260,7 @@ TEST(Capture, ActiveWindowIsItsVisibleFrameWhenTheDesktopManagerKnowsIt) {
          {ScreenCx() - 113, ScreenCy() - 80, ScreenCx(), ScreenCy()}},
         {"the query fails: the window rectangle", {400, 300, 200, 150}, E_NOTIMPL, {7, 0, 7, 7}, {400, 300, 600, 450}},
         {"an empty answer: the window rectangle", {400, 300, 200, 150}, S_OK, {100, 0, 100, 0}, {400, 300, 600, 450}},
+        {"cut to the virtual screen, not the desktop", {700, 400, 200, 200}, E_NOTIMPL, {}, {700, 400, 800, 500}, &kSmall},
     };
     FakeClock clock;
     FrameStandIn standIn;
@@ -259,12 +269,14 @@ TEST(Capture, ActiveWindowIsItsVisibleFrameWhenTheDesktopManagerKnowsIt) {
         SCOPED_TRACE(c.label);
         FrameStandIn::hr = c.hr;
         FrameStandIn::inset = c.inset;
+        zarp::SetVirtualScreenForTesting(c.screen);
         zt::PatternWindow pattern(c.window.x, c.window.y, c.window.cx, c.window.cy);
         w.CaptureWindow(pattern.hwnd);
         int cx = 0, cy = 0;
         auto pic = zt::ReadPixels(w.view->m_bmpCapture, &cx, &cy);
         EXPECT_EQ(cx, c.want.Width());
         EXPECT_EQ(cy, c.want.Height());
+        zarp::SetVirtualScreenForTesting(nullptr);
         if (pic.size() != (size_t)c.want.Width() * c.want.Height()) continue;
         ExpectPatternRegion(pic, cx, c.want.left, c.want.top, c.want, c.window.x, c.window.y);
     }

@@ -1,6 +1,7 @@
 // Command routing and update handling of the framework: route order, disabled
 // commands never run, check marks on menus and tool-bar buttons.
 #include "support.h"
+#include "../../view/wait_choices.h"
 #include <commctrl.h>
 
 namespace {
@@ -137,15 +138,20 @@ TEST(ZarpCommands, WaitCheckMarksFollowTheChosenWait) {
     HMENU waits = ::GetSubMenu(::GetSubMenu(w.frame->GetMenu(), 2), 3);
     ASSERT_NE(waits, nullptr);
     ASSERT_EQ(::GetMenuItemCount(waits), 15);
-    w.Command(ID_WAIT_13);
-    EXPECT_EQ(w.view->m_nWaitMs, 13000);
-    ::SendMessageW(w.frame->m_hWnd, WM_INITMENUPOPUP, (WPARAM)waits, 3);
-    for (int i = 0; i < 15; ++i)
-        EXPECT_EQ((::GetMenuState(waits, i, MF_BYPOSITION) & MF_CHECKED) != 0, i == 12) << "item " << i;
-    w.frame->OnIdleUpdateCmdUI();
     HWND tb = w.frame->m_wndToolBar.m_hWnd;
-    EXPECT_TRUE(::SendMessageW(tb, TB_ISBUTTONCHECKED, ID_WAIT_13, 0));
-    EXPECT_FALSE(::SendMessageW(tb, TB_ISBUTTONCHECKED, ID_WAIT_1, 0));
+    for (const zarp::WaitChoice& row : zarp::kWaitChoices) {  // each menu item in the table's order
+        SCOPED_TRACE(row.ms);
+        w.Command(row.id);
+        EXPECT_EQ(w.view->m_nWaitMs, row.ms);
+        ::SendMessageW(w.frame->m_hWnd, WM_INITMENUPOPUP, (WPARAM)waits, 3);
+        for (int i = 0; i < 15; ++i) {
+            EXPECT_EQ(::GetMenuItemID(waits, i), zarp::kWaitChoices[i].id);
+            EXPECT_EQ((::GetMenuState(waits, i, MF_BYPOSITION) & MF_CHECKED) != 0, zarp::kWaitChoices[i].ms == row.ms);
+        }
+        w.frame->OnIdleUpdateCmdUI();
+        EXPECT_TRUE(::SendMessageW(tb, TB_ISBUTTONCHECKED, row.id, 0));
+        EXPECT_EQ(::SendMessageW(tb, TB_ISBUTTONCHECKED, ID_WAIT_1, 0) != 0, row.id == ID_WAIT_1);
+    }
 }
 
 TEST(ZarpCommands, OutputAndRangeAreDisabledBeforeAnyCapture) {

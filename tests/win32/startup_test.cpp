@@ -180,6 +180,14 @@ TEST(Startup, ADpiChangeLaysTheBarsOutForTheNewDpi) {
         ::SendMessageW(f.m_hWnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&suggested);
         zt::Pump(20);
         EXPECT_EQ(f.GetWindowRect(), suggested);
+        // The caption's icon in the image drawn for 16 pixels at this DPI.
+        ICONINFO icon{};
+        ASSERT_TRUE(::GetIconInfo((HICON)::SendMessageW(f.m_hWnd, WM_GETICON, ICON_SMALL, 0), &icon));
+        BITMAP mask{};
+        ::GetObjectW(icon.hbmMask, sizeof mask, &mask);
+        EXPECT_EQ(mask.bmWidth, ::MulDiv(16, dpi, 96));
+        ::DeleteObject(icon.hbmMask);
+        ::DeleteObject(icon.hbmColor);
 
         // The template's 9-point font at this DPI, in the percent box and the label.
         for (HWND h : {edit, label}) {
@@ -296,7 +304,7 @@ TEST(Startup, ToolBarShowsThePicturesDrawnForTheScreensDpi) {
         const DWORD button = (DWORD)::SendMessageW(tb.m_hWnd, TB_GETBUTTONSIZE, 0, 0);
         EXPECT_EQ(LOWORD(button), r.buttonCx);
         EXPECT_EQ(HIWORD(button), r.buttonCy);
-        EXPECT_EQ(tb.CalcFixedLayout().cy, r.buttonCy + 6);
+        EXPECT_EQ(tb.CalcFixedLayout().cy, r.buttonCy + ::MulDiv(6, r.dpi, 96));  // the bar's margin scales too
         EXPECT_EQ(faded() != nullptr, r.alpha);
         EXPECT_EQ(afx::LiveCount(afx::HandleKind::ImageList), otherLists + (r.alpha ? 2 : 1));
         EXPECT_EQ(afx::LiveCount(afx::HandleKind::Bitmap), bitmaps);
@@ -430,4 +438,16 @@ TEST(ZarpExe, CarriesItsVersionIconsAndManifest) {
     };
     for (const char* n : needles) EXPECT_NE(manifest.find(n), std::string::npos) << n;
     ::FreeLibrary(mod);
+
+    // Terminal-server aware, and the library search limited to the system folder by name.
+    std::string image(1 << 24, '\0');
+    HANDLE f = ::CreateFileW(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD got = 0;
+    ::ReadFile(f, &image[0], (DWORD)image.size(), &got, nullptr);
+    ::CloseHandle(f);
+    image.resize(got);
+    ASSERT_GT(got, 0x200u);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + *(const LONG*)(image.data() + 0x3C));
+    EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+    EXPECT_NE(image.find("SetDefaultDllDirectories"), std::string::npos);
 }

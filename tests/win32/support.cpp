@@ -24,11 +24,25 @@ void Pump(int ms) {
 
 int FakeClock::now = 0;
 static int FakeStamp() { return FakeClock::now; }
+// The monotonic clock moves on by as much as the stamp did since it was last read (a
+// stamp that wrapped counts the way round the cycle).
+static unsigned long long FakeTick() {
+    static int last = 0;
+    static unsigned long long tick = 1u << 20;
+    tick += (unsigned)((FakeClock::now - last + 1000000) % 1000000);
+    last = FakeClock::now;
+    return tick;
+}
 FakeClock::FakeClock() {
     now = 500000;
+    FakeTick();
     zarp::SetStampSourceForTesting(&FakeStamp);
+    zarp::SetTickSourceForTesting(&FakeTick);
 }
-FakeClock::~FakeClock() { zarp::SetStampSourceForTesting(nullptr); }
+FakeClock::~FakeClock() {
+    zarp::SetStampSourceForTesting(nullptr);
+    zarp::SetTickSourceForTesting(nullptr);
+}
 
 ZarpWindow::ZarpWindow(int clientCx, int clientCy) {
     m_template = std::make_unique<CSingleDocTemplate>(IDR_MAINFRAME, RUNTIME_CLASS(CZarpDoc),
