@@ -91,6 +91,7 @@ for geometry in 1920x1080 2560x1440 3840x2160; do
         check "zoom100-200@$geometry" "$(value zoom_step_ratio "$values")" 3
         check "grab@$geometry" "$(echo "$grab / $xwd" | bc -l)" 1.5
         check "save100@$geometry" "$(value save_ratio "$values")" 3
+        check "png-save@$geometry" "$(value png_save_ratio "$values")" 1.5
     fi
     if [ "$geometry" = 1920x1080 ]; then
         check "slider-after-idle@$geometry" "$(echo "$(value slider_answer_ms "$values") / 400" | bc -l)" 1

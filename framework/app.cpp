@@ -1,6 +1,7 @@
 #include "app.h"
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 #include "doc.h"
 #include "frame.h"
 #include "ids.h"
@@ -51,15 +52,10 @@ void CWinApp::InitApplication(HINSTANCE hInst, int nCmdShow) {
     for (int i = modulePath.GetLength() - 1; i >= 0 && modulePath[i] != L'\\' && modulePath[i] != L'/'; --i)
         if (modulePath[i] == L'.') { dot = i; break; }
     CString base = dot >= 0 ? modulePath.Left(dot) : modulePath;
-    // The program's help file: a compiled help file named after the program, or else
-    // an HTML help page beside it.
-    m_strHelpFilePath = base + L".chm";
-    if (::GetFileAttributesW(m_strHelpFilePath) == INVALID_FILE_ATTRIBUTES) {
-        int sep = base.GetLength() - 1;
-        while (sep >= 0 && base[sep] != L'\\' && base[sep] != L'/') --sep;
-        CString page = base.Left(sep + 1) + L"help.html";
-        if (::GetFileAttributesW(page) != INVALID_FILE_ATTRIBUTES) m_strHelpFilePath = page;
-    }
+    // The program's help: the HTML page beside it.
+    int sep = base.GetLength() - 1;
+    while (sep >= 0 && base[sep] != L'\\' && base[sep] != L'/') --sep;
+    m_strHelpFilePath = base.Left(sep + 1) + L"help.html";
 
     // The standard profile lives in a per-user file named after the program.
     int slash = base.GetLength() - 1;
@@ -214,11 +210,36 @@ void CWinApp::OnAppExit() {
     if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
-void CWinApp::OpenHelpFile() {
-    // Without a help file the shell answers at once with an error; nothing more to do.
-    if (::GetFileAttributesW(m_strHelpFilePath) == INVALID_FILE_ATTRIBUTES) return;
-    ::ShellExecuteW(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, nullptr, m_strHelpFilePath, nullptr, nullptr,
-                    SW_SHOWNORMAL);
+void CWinApp::OpenHelpFile() { AfxShowPage(m_strHelpFilePath); }
+
+bool AfxShowPage(const wchar_t* path) {
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; ++p)
+        if (*p == L'\\' || *p == L'/') name = p + 1;
+    const auto fail = [&](const wchar_t* why) {
+        AfxMessageBox(CString(name) + why, MB_ICONEXCLAMATION | MB_OK);
+        return false;
+    };
+    const DWORD attrs = ::GetFileAttributesW(path);
+    if (attrs == INVALID_FILE_ATTRIBUTES) return fail(L" が見つかりません。");
+    HANDLE h = ::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const bool disk = h != INVALID_HANDLE_VALUE && ::GetFileType(h) == FILE_TYPE_DISK;
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+    if (!disk || (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return fail(L" はファイルではないため、開けません。");
+    wchar_t url[MAX_PATH * 4 + 16], program[MAX_PATH * 2];
+    DWORD urlLength = (DWORD)std::size(url), programLength = (DWORD)std::size(program);
+    if (FAILED(::UrlCreateFromPathW(path, url, &urlLength, 0)) ||
+        FAILED(::AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, L".html", L"open", program,
+                                   &programLength)))
+        return fail(L" を表示できません。Web ページを表示するプログラムがありません。");
+    const CString argument = CString(L"\"") + url + L"\"";
+    CWnd* pMain = AfxGetMainWnd();
+    if ((INT_PTR)::ShellExecuteW(pMain ? pMain->m_hWnd : nullptr, nullptr, program, argument, nullptr,
+                                 SW_SHOWNORMAL) <= 32)
+        return fail(L" を表示できません。Web ページを表示するプログラムを起動できません。");
+    return true;
 }
 
 bool CWinApp::OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) { return CCmdTarget::OnCmdMsg(nID, nCode, pCmdUI); }

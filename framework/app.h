@@ -37,7 +37,7 @@ public:
     int m_nCmdShow = SW_SHOWNORMAL;
     CString m_strAppName;       // from string 0xE000 when none was given
     CString m_strProfilePath;   // the per-user profile file
-    CString m_strHelpFilePath;  // the program's help file (beside the program)
+    CString m_strHelpFilePath;  // the program's help page: help.html beside the program
 
     virtual BOOL InitInstance() { return TRUE; }
     virtual int ExitInstance();
@@ -82,5 +82,10 @@ HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 // A message box owned by the main window with the application's title as caption.
 int AfxMessageBox(const wchar_t* text, UINT type = MB_OK, UINT helpId = 0);
+// Shows the HTML page at path (a full path) in the program the system associates with
+// .html, handed the page as a file: URL: the page is only ever shown, never run, whatever
+// the file holds. A page that is missing or no regular file, or no program to show it,
+// is said in a box; false then.
+bool AfxShowPage(const wchar_t* path);
 // The framework's entry: runs the one application object.
 int AfxWinMain(HINSTANCE hInst, const wchar_t* cmdLine, int nCmdShow);

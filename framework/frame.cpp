@@ -9,6 +9,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_CLOSE()
     ON_WM_QUERYENDSESSION()
     ON_WM_ENDSESSION()
+    ON_WM_HELPINFO()
     ON_WM_SETFOCUS()
     ON_WM_INITMENUPOPUP()
     ON_MESSAGE(WM_NOTIFY, &CFrameWnd::OnNotifyMsg)
@@ -256,6 +257,12 @@ LRESULT CFrameWnd::OnNotifyMsg(WPARAM, LPARAM lParam) {
 }
 
 void CFrameWnd::OnHelp() { OnHelpFinder(); }
+
+BOOL CFrameWnd::OnHelpInfo(HELPINFO*) {
+    // As the menu item would: through the routing, so that its update handler decides.
+    if (IsCommandEnabled(ID_HELP_FINDER)) ::SendMessageW(m_hWnd, WM_COMMAND, ID_HELP_FINDER, 0);
+    return TRUE;
+}
 void CFrameWnd::OnContextHelp() { OnHelpFinder(); }
 
 void CFrameWnd::SetIconsForDpi(int dpi) {

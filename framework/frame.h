@@ -47,6 +47,8 @@ public:
     // Framework help commands.
     void OnHelp();
     void OnContextHelp();
+    // F1 (WM_HELP, from whichever window has the focus): the help menu's first command.
+    BOOL OnHelpInfo(HELPINFO* pInfo);
     // The caption's and the task switcher's icons from the frame's icon resource, in the
     // images drawn for their sizes at this DPI.
     void SetIconsForDpi(int dpi);

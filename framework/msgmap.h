@@ -81,6 +81,10 @@ template <auto F> LRESULT EndSessionThunk(CCmdTarget* self, const MsgArgs& a) {
     (AFX_SELF(F)->*F)((BOOL)a.wParam);
     return 0;
 }
+template <auto F> LRESULT HelpInfoThunk(CCmdTarget* self, const MsgArgs& a) {
+    static_assert(Is<F, BOOL(HELPINFO*)>, "OnHelpInfo must be BOOL OnHelpInfo(HELPINFO*)");
+    return (AFX_SELF(F)->*F)(reinterpret_cast<HELPINFO*>(a.lParam));
+}
 template <auto F> LRESULT EraseThunk(CCmdTarget* self, const MsgArgs& a);  // needs CDC, in wnd.h
 template <auto F> LRESULT MouseThunk(CCmdTarget* self, const MsgArgs& a) {
     static_assert(Is<F, void(UINT, CPoint)>, "mouse handler must be void OnX(UINT, CPoint)");
@@ -164,6 +168,7 @@ public:                                               \
 #define ON_WM_DESTROY() {afx::EntryKind::Message, WM_DESTROY, 0, &afx::VoidThunk<&ThisClass::OnDestroy>},
 #define ON_WM_CLOSE() {afx::EntryKind::Message, WM_CLOSE, 0, &afx::VoidThunk<&ThisClass::OnClose>},
 #define ON_WM_QUERYENDSESSION() {afx::EntryKind::Message, WM_QUERYENDSESSION, 0, &afx::QueryEndSessionThunk<&ThisClass::OnQueryEndSession>},
+#define ON_WM_HELPINFO() {afx::EntryKind::Message, WM_HELP, 0, &afx::HelpInfoThunk<&ThisClass::OnHelpInfo>},
 #define ON_WM_ENDSESSION() {afx::EntryKind::Message, WM_ENDSESSION, 0, &afx::EndSessionThunk<&ThisClass::OnEndSession>},
 #define ON_WM_ERASEBKGND() {afx::EntryKind::Message, WM_ERASEBKGND, 0, &afx::EraseThunk<&ThisClass::OnEraseBkgnd>},
 #define ON_WM_LBUTTONDOWN() {afx::EntryKind::Message, WM_LBUTTONDOWN, 0, &afx::MouseThunk<&ThisClass::OnLButtonDown>},

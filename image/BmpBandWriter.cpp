@@ -24,19 +24,14 @@ DWORD LastErrorOr(DWORD fallback) {
 }
 }  // namespace
 
-bool CBmpBandWriter::Prepare(HBITMAP hBitmap, int cx, int cy, HWND hWnd, SIZE_T bandBytes) {
+DWORD CBmpBandWriter::PrepareBands(HBITMAP hBitmap, int cx, int cy, HWND hWnd, SIZE_T bandBytes) {
     m_band.Free();
     BITMAP bm{};
     if (!hBitmap || !::GetObjectW(hBitmap, sizeof bm, &bm) || cx <= 0 || cy <= 0 || cx > bm.bmWidth ||
-        cy > bm.bmHeight) {
-        ::SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
+        cy > bm.bmHeight)
+        return ERROR_INVALID_PARAMETER;
     m_layout = zarp::MakeDibLayout(cx, cy, bm.bmPlanes, bm.bmBitsPixel);
-    if (!m_layout.ok) {
-        ::SetLastError(ERROR_FILE_TOO_LARGE);  // larger than a BMP file's header can describe
-        return false;
-    }
+    if (!m_layout.ok) return ERROR_FILE_TOO_LARGE;  // larger than a BMP file's header can describe
     m_hBitmap = hBitmap;
     m_hWnd = hWnd;
     m_nBitmapCy = bm.bmHeight;
@@ -45,7 +40,7 @@ bool CBmpBandWriter::Prepare(HBITMAP hBitmap, int cx, int cy, HWND hWnd, SIZE_T 
     if (rows < 1) rows = 1;
     if (rows > (uint64_t)cy) rows = (uint64_t)cy;
     m_nBandRows = (int)rows;
-    return m_band.Alloc(GMEM_MOVEABLE, (SIZE_T)(rows * m_nStride));
+    return m_band.Alloc(GMEM_MOVEABLE, (SIZE_T)(rows * m_nStride)) ? 0 : ERROR_NOT_ENOUGH_MEMORY;
 }
 
 DWORD CBmpBandWriter::Write(HANDLE hFile) {
@@ -75,7 +70,7 @@ DWORD CBmpBandWriter::Write(HANDLE hFile) {
         if (::GetDIBits(dc, m_hBitmap, (UINT)(firstScan + done), (UINT)rows, band, bmi, DIB_RGB_COLORS) != rows)
             return LastErrorOr(ERROR_INVALID_DATA);
         const uint64_t bytes = (uint64_t)rows * m_nStride;
-        if (m_layout.header.biBitCount == 32) zarp::ClearReservedBytes(band, bytes);
+        if (m_layout.header.biBitCount == 32) zarp::MakeReservedBytesOpaque(band, bytes);
         if (done == 0) {
             const zarp::DibHeader& header = m_layout.header;
             const auto fileHeader = zarp::MakeBmpFileHeader(header, zarp::FixUpHeader(header));

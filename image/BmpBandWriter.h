@@ -5,24 +5,25 @@
 #pragma once
 #include "../framework/afxwin.h"
 #include "../framework/memory.h"
+#include "ImageFormats.h"
 #include "dib_format.h"
 
-class CBmpBandWriter {
+class CBmpBandWriter : public CImageWriter {
 public:
     // About a quarter of a megabyte a band: large enough that the per-call cost of
     // GetDIBits and WriteFile disappears, small enough that the band stays in the
     // processor's cache between being filled and being written.
     static constexpr SIZE_T kBandBytes = 256 * 1024;
 
-    // Takes the top-left cx x cy pixels of the bitmap (which must not be selected into
-    // a device context) and allocates the band buffer: bandBytes, but at least one row.
-    // False, with the reason as the last error, when the picture is too large for a BMP
-    // file (ERROR_FILE_TOO_LARGE) or the buffer cannot be had (ERROR_NOT_ENOUGH_MEMORY).
-    bool Prepare(HBITMAP hBitmap, int cx, int cy, HWND hWnd, SIZE_T bandBytes = kBandBytes);
-    // Writes the whole file at the handle's position, reading the pixels through the
-    // window's device context with the system palette realised. 0, or the system's
-    // error code for what failed.
-    DWORD Write(HANDLE hFile);
+    // Takes the picture and allocates the band buffer of kBandBytes, but at least one
+    // row: ERROR_FILE_TOO_LARGE for a picture too large for a BMP file's header,
+    // ERROR_NOT_ENOUGH_MEMORY when the buffer cannot be had.
+    DWORD Prepare(HBITMAP hBitmap, int cx, int cy, HWND hWnd) override {
+        return PrepareBands(hBitmap, cx, cy, hWnd, kBandBytes);
+    }
+    DWORD PrepareBands(HBITMAP hBitmap, int cx, int cy, HWND hWnd, SIZE_T bandBytes);
+    // Writes the whole file at the handle's position, reading the pixels band by band.
+    DWORD Write(HANDLE hFile) override;
 
     int BandRows() const { return m_nBandRows; }
 

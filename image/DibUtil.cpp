@@ -57,7 +57,7 @@ CGlobalMem CDibUtil::BitmapToDib(HBITMAP hBitmap, HWND hWnd) {
         if (!::GetDIBits(dc, hBitmap, 0, (UINT)bm.bmHeight, bits, reinterpret_cast<BITMAPINFO*>(p),
                          DIB_RGB_COLORS))
             return CGlobalMem();
-        if (layout.header.biBitCount == 32) zarp::ClearReservedBytes(bits, layout.header.biSizeImage);
+        if (layout.header.biBitCount == 32) zarp::MakeReservedBytesOpaque(bits, layout.header.biSizeImage);
     }
     return block;
 }
@@ -70,27 +70,6 @@ bool CDibUtil::ReadDibHeader(HGLOBAL hDib, BITMAPINFOHEADER* p) {
     std::memcpy(&h, lock.Get(), sizeof h);
     h = zarp::FixUpHeader(h);
     std::memcpy(p, &h, sizeof h);
-    return true;
-}
-
-bool CDibUtil::WriteBmpFile(HANDLE hFile, HGLOBAL hDib) {
-    if (!hDib || hFile == INVALID_HANDLE_VALUE || !hFile) return false;
-    BITMAPINFOHEADER fixed{};
-    if (!ReadDibHeader(hDib, &fixed)) return false;
-    CGlobalLock lock(hDib);
-    const auto* p = static_cast<const BYTE*>(lock.Get());
-    if (!p) return false;
-    zarp::DibHeader stored;
-    std::memcpy(&stored, p, sizeof stored);
-    const uint64_t length = zarp::PackedDibLength(ToDib(fixed));
-    // Never read past the block, whatever its header claims.
-    if (length > lock.Size() || length > 0xFFFFFFFFull) return false;
-    auto fileHeader = zarp::MakeBmpFileHeader(stored, ToDib(fixed));
-    DWORD written = 0;
-    if (!::WriteFile(hFile, fileHeader.data(), (DWORD)fileHeader.size(), &written, nullptr) ||
-        written != fileHeader.size())
-        return false;
-    if (!::WriteFile(hFile, p, (DWORD)length, &written, nullptr) || written != length) return false;
     return true;
 }
 

@@ -23,8 +23,5 @@ public:
     static WORD DibPaletteSize(const BITMAPINFOHEADER* p);
     // Copies the block's header into *p and fixes the copy up; false for a null block.
     static bool ReadDibHeader(HGLOBAL hDib, BITMAPINFOHEADER* p);
-    // Writes the 14-byte file header and the packed DIB. False when nothing could be
-    // written or the write was short.
-    static bool WriteBmpFile(HANDLE hFile, HGLOBAL hDib);
     void SplitPath(CString path);
 };

@@ -153,9 +153,9 @@ private:
     bool m_owned = false;
 };
 
-// The first bytes and the size of a regular file that nothing holds for writing; false
-// for anything else (another save or program writing it included).
-bool ReadHead(const std::wstring& path, std::string& head, uint64_t& size) {
+// The first bytes, the last ones and the size of a regular file that nothing holds for
+// writing; false for anything else (another save or program writing it included).
+bool ReadEnds(const std::wstring& path, std::string& head, std::string& tail, uint64_t& size) {
     if (ProbeFile(path) != FileKind::regular) return false;
     CHandle h(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER length{};
@@ -165,6 +165,14 @@ bool ReadHead(const std::wstring& path, std::string& head, uint64_t& size) {
     if (!head.empty() && !::ReadFile(h.Get(), &head[0], (DWORD)head.size(), &got, nullptr)) return false;
     head.resize(got);
     size = (uint64_t)length.QuadPart;
+    tail = head.substr(head.size() < 16 ? 0 : head.size() - 16);
+    LARGE_INTEGER end{};
+    end.QuadPart = length.QuadPart > 16 ? length.QuadPart - 16 : 0;
+    if (size > head.size() && ::SetFilePointerEx(h.Get(), end, nullptr, FILE_BEGIN)) {
+        tail.assign(16, '\0');
+        if (!::ReadFile(h.Get(), &tail[0], 16, &got, nullptr)) return false;
+        tail.resize(got);
+    }
     return true;
 }
 
@@ -328,11 +336,11 @@ DWORD CreateTemp(const Target& t, CHandle& file, std::wstring& temp) {
 void Recover(Target& t, const SaveOptions& options) {
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         const std::wstring temp = LongPathForm(TempPathFor(t.path, t.key, attempt));
-        std::string head;
+        std::string head, tail;
         uint64_t size = 0;
-        if (!ReadHead(temp, head, size)) continue;
+        if (!ReadEnds(temp, head, tail, size)) continue;
         if (options.isLeftover && !options.isLeftover(head)) continue;  // not a save's: the user's
-        if (!t.exists && options.isComplete && options.isComplete(head, size)) {
+        if (!t.exists && options.isComplete && options.isComplete(head, tail, size)) {
             // The only copy of a finished save: it takes the target's place, or stays.
             if (PlaceLeftover(temp, t, options.followLink)) t.Refresh();
             continue;

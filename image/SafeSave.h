@@ -41,10 +41,10 @@ struct SaveOptions {
     // such a file at a temporary name is taken for an interrupted save's leftover.
     // Anything else there is the user's and is stepped around. Null: any regular file.
     bool (*isLeftover)(const std::string& head) = nullptr;
-    // Whether a file that begins with head and is size bytes long is a whole file of
-    // this kind. A whole leftover is put in the
-    // target's place when the target is missing.
-    bool (*isComplete)(const std::string& head, uint64_t size) = nullptr;
+    // Whether a file that begins with head, ends with tail (its last 16 bytes, or all of
+    // a shorter file) and is size bytes long is a whole file of this kind. A whole
+    // leftover is put in the target's place when the target is missing.
+    bool (*isComplete)(const std::string& head, const std::string& tail, uint64_t size) = nullptr;
 };
 
 // Writes target through a temporary file beside it (named by TempPathFor) and renames
@@ -74,10 +74,9 @@ void RecoverLeftovers(const std::wstring& target, const SaveOptions& options);
 // access denied); returns its last result. No message is handled meanwhile.
 DWORD RetryWhileHeld(const std::function<DWORD()>& step);
 
-// The two kinds of file Zarp saves: a picture (BMP) and the settings file, whose bytes
-// are given; both through SaveReplacing. ReadSettingsFile reads the settings file's
-// first kSettingsReadLimit bytes, waiting while a rewrite or another program holds it.
-SaveOptions PictureSaveOptions();
+// The settings file, whose bytes are given, saved through SaveReplacing; and read:
+// ReadSettingsFile reads its first kSettingsReadLimit bytes, waiting while a rewrite or
+// another program holds it. (Pictures are saved in the formats of ImageFormats.h.)
 DWORD SaveSettingsFile(const std::wstring& file, const std::string& bytes);
 DWORD ReadSettingsFile(const std::wstring& file, std::string& bytes);
 

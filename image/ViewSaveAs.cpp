@@ -1,15 +1,21 @@
-// Save As: the save dialog in a folder it can open, the read-only refusal, the
-// remembered folder, and a BMP file written so that a failure never destroys the file
-// that was there and is told with its real cause.
+// Save As: the save dialog in a folder it can open with the type of the last save, the
+// name that decides the format, the read-only refusal, the picture written so that a
+// failure never destroys the file that was there and is told with its real cause, and
+// the remembered folder.
 #include "../view/ZarpView.h"
 #include "../framework/waitcursor.h"
-#include "BmpBandWriter.h"
 #include "DibUtil.h"
+#include "ImageFormats.h"
 #include "SafeSave.h"
 #include "path_split.h"
 
 namespace {
-const wchar_t kFilter[] = L"ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞ (*.bmp)|*.bmp||";
+// "name|pattern|..." of every format, in the table's order.
+std::wstring Filter() {
+    std::wstring filter;
+    for (const ImageFormat& f : ImageFormats()) filter += f.typeText + std::wstring(L"|*.") + f.extension + L"|";
+    return filter + L"|";
+}
 
 // The system's own words for an error, without the line end it comes with.
 CString SystemMessage(DWORD err) {
@@ -19,7 +25,11 @@ CString SystemMessage(DWORD err) {
     std::wstring s = text ? text : L"";
     if (text) ::LocalFree(text);
     while (!s.empty() && (s.back() == L'\r' || s.back() == L'\n' || s.back() == L' ')) s.pop_back();
-    if (s.empty()) s = L"(" + std::to_wstring(err) + L")";
+    if (s.empty()) {
+        wchar_t code[16];
+        wsprintfW(code, err >= 0x10000 ? L"(0x%08X)" : L"(%u)", err);
+        s = code;
+    }
     return CString(s);
 }
 
@@ -44,6 +54,8 @@ CString FailureText(const CString& fileName, DWORD err) {
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
         return L"メモリが不足しているため、" + fileName + L" を保存できません。";
+    case kErrorNoImagingComponent:
+        return fileName + L" に書き込めません。PNG の書き出しに必要な Windows Imaging Component を使用できません。";
     default:
         return fileName + L" に書き込めません。" + SystemMessage(err);
     }
@@ -52,16 +64,30 @@ CString FailureText(const CString& fileName, DWORD err) {
 
 void CZarpView::OnFileSaveAs() {
     if (OutputRect().IsRectEmpty()) return;  // nothing to save: no dialog, no file, no zp.x
-    CFileDialog dlg(false, L"bmp", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFilter);
+    const std::wstring filter = Filter();
+    const std::vector<std::wstring> extensions = ImageExtensions();
+    CFileDialog dlg(false, extensions[0].c_str(), nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.c_str());
+    dlg.m_ofn.nFilterIndex = (DWORD)m_nSaveType;
     // A remembered folder that does not exist, is too long for the dialog or names a
     // device would make the dialog fail: the start folder stands in for it.
     std::wstring folder = zarp::UsableFolder(m_strWork.str());
     if (folder.empty()) folder = zarp::UsableFolder(m_strInitDir.str());
     dlg.m_ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     if (dlg.DoModal() != IDOK) return;
-    CString path = dlg.GetPathName();
-    if (path.IsEmpty()) return;
-    SavePicture(path, dlg.GetFileName());
+    if (dlg.GetPathName().IsEmpty()) return;
+    // The name decides the format; a name of no format's gets the chosen type's extension
+    // (whatever the dialog did with it), and a file at that new name is asked about.
+    const size_t chosen = dlg.m_ofn.nFilterIndex >= 1 && dlg.m_ofn.nFilterIndex <= extensions.size()
+                              ? dlg.m_ofn.nFilterIndex - 1 : 0;
+    const zarp::NameAndFormat named = zarp::FormatForName(dlg.GetPathName().str(), extensions, chosen);
+    const CString path(named.path.c_str());
+    const CString fileName(named.path.substr(named.path.find_last_of(L"\\/") + 1).c_str());
+    CFileStatus status;
+    if (named.path != dlg.GetPathName().str() && CFile::GetStatus(path, status) &&
+        MessageBox(fileName + L" は既に存在します。\n上書きしますか?", L"名前を付けて保存",
+                   MB_ICONEXCLAMATION | MB_YESNO | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (SavePicture(path, fileName)) m_nSaveType = (int)named.format + 1;
 }
 
 bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
@@ -77,21 +103,21 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
     CWaitCursor wait;
     CDibUtil util;
     util.SplitPath(path);
+    // A name of a format's is written in it; anything else (a name the dialog did not
+    // give) as the first format, BMP.
+    const auto& formats = ImageFormats();
+    const ImageFormat& format = formats[zarp::FormatForName(path.str(), ImageExtensions(), 0).format];
 
-    // The picture and the buffer to write it through come first: when memory runs
-    // out, no file has been touched.
+    // The picture and what the writer needs come first: when memory runs out, no file
+    // has been touched.
     DWORD err = 0;
-    CBmpBandWriter writer;
+    const std::unique_ptr<CImageWriter> writer = format.makeWriter();
     ::SetLastError(0);
     if (!ExtractRange()) {
         err = ::GetLastError();
         if (err == 0) err = ERROR_NOT_ENOUGH_MEMORY;  // the output bitmap could not be made
-    } else if (!writer.Prepare(m_bmpWork, output.Width(), output.Height(), m_hWnd)) {
-        err = ::GetLastError();
-        if (err == 0) err = ERROR_NOT_ENOUGH_MEMORY;
-    } else {
-        err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer.Write(h); },
-                                  zarp::PictureSaveOptions());
+    } else if (!(err = writer->Prepare(m_bmpWork, output.Width(), output.Height(), m_hWnd))) {
+        err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer->Write(h); }, format.saveOptions());
     }
     // The folder is remembered after the picture is saved: the picture matters more,
     // and a settings file that cannot be written never costs it.
@@ -104,16 +130,3 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
         Warn(L"画像は保存しましたが、保存先のフォルダーを次回のために記憶できません。" + FailureText(L"zp.x", settingsErr));
     return err == 0;
 }
-
-namespace zarp {
-SaveOptions PictureSaveOptions() {
-    SaveOptions options;
-    options.isLeftover = [](const std::string& head) {
-        return BeginsAsBmpFile(reinterpret_cast<const uint8_t*>(head.data()), head.size());
-    };
-    options.isComplete = [](const std::string& head, uint64_t size) {
-        return IsCompleteBmpFile(reinterpret_cast<const uint8_t*>(head.data()), head.size(), size);
-    };
-    return options;
-}
-}  // namespace zarp

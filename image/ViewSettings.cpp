@@ -1,7 +1,6 @@
 // The settings file "zp.x" in the start folder, and the help page.
 #include "../view/ZarpView.h"
 #include <direct.h>
-#include <shellapi.h>
 #include <string>
 #include "../framework/handle.h"
 #include "SafeSave.h"
@@ -51,7 +50,7 @@ SaveOptions SettingsSaveOptions() {
     options.followLink = false;  // a link is neither followed nor replaced
     options.keepReadOnly = true;
     options.isLeftover = BeginsAsSettings;
-    options.isComplete = [](const std::string& head, uint64_t size) {
+    options.isComplete = [](const std::string& head, const std::string&, uint64_t size) {
         return head.size() == size && IsCompleteSettings(head);
     };
     return options;
@@ -130,19 +129,18 @@ bool CZarpView::WriteSettings(DWORD* pError) {
 
 void CZarpView::OnHelpPage() {
     _wchdir(m_strInitDir);
-    // The start folder's page, else the one beside the program, else nothing. Asked for
-    // by full path: a bare name would leave the choice to the shell's search order.
-    auto isFile = [](const std::wstring& path) {
-        const DWORD attrs = ::GetFileAttributesW(zarp::LongPathForm(path).c_str());
-        return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
-    };
+    // The start folder's page, else the one beside the program; by full path, so that
+    // the choice is not the shell's search order. Shown as a page, never run.
     std::wstring page = InFolder(m_strInitDir, L"help.html");
-    if (!isFile(page)) {
+    if (zarp::ProbeFile(page) == zarp::FileKind::missing) {
         std::wstring exe(32768, L'\0');
         exe.resize(::GetModuleFileNameW(nullptr, &exe[0], (DWORD)exe.size()));
-        const size_t sep = exe.find_last_of(L"\\/");
-        page = sep == std::wstring::npos ? std::wstring() : exe.substr(0, sep + 1) + L"help.html";
-        if (page.empty() || !isFile(page)) return;
+        const std::wstring beside = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"help.html";
+        if (zarp::ProbeFile(beside) != zarp::FileKind::missing) page = beside;
     }
-    ::ShellExecuteW(m_hWnd, nullptr, page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (zarp::ProbeFile(page) == zarp::FileKind::other) {
+        Warn(L"help.html はファイルではないため、開けません。");
+        return;
+    }
+    AfxShowPage(page.c_str());
 }

@@ -52,8 +52,8 @@ uint64_t PackedDibLength(const DibHeader& fixed) {
     return (uint64_t)DibPaletteSize(fixed) + fixed.biSizeImage + fixed.biSize;
 }
 
-void ClearReservedBytes(uint8_t* rows, uint64_t bytes) {
-    for (uint64_t i = 3; i < bytes; i += 4) rows[i] = 0;
+void MakeReservedBytesOpaque(uint8_t* rows, uint64_t bytes) {
+    for (uint64_t i = 3; i < bytes; i += 4) rows[i] = 0xFF;
 }
 
 std::array<uint8_t, 14> MakeBmpFileHeader(const DibHeader& stored, const DibHeader& fixed) {

@@ -51,9 +51,10 @@ DibHeader FixUpHeader(DibHeader h);
 uint64_t PackedDibLength(const DibHeader& fixed);
 
 // In 32-bit rows without compression the fourth byte of each pixel is reserved; a
-// display bitmap may leave anything there, which viewers that read it as alpha show as
-// transparency. Sets it to 0 in `bytes` bytes of such rows.
-void ClearReservedBytes(uint8_t* rows, uint64_t bytes);
+// display bitmap may leave anything there, and programs that read it as alpha (WPF's
+// clipboard, some paint programs) show 0 as transparent. Sets it to 0xFF, opaque to
+// every reader, in `bytes` bytes of such rows.
+void MakeReservedBytesOpaque(uint8_t* rows, uint64_t bytes);
 
 // The 14-byte BMP file header: "BM", file size, two zero words, offset of the pixels.
 // 'stored' is the block's own header, 'fixed' its fixed-up copy.

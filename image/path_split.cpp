@@ -35,4 +35,16 @@ std::wstring FolderOfDir(const std::wstring& d) {
     return d;
 }
 
+NameAndFormat FormatForName(const std::wstring& path, const std::vector<std::wstring>& extensions, size_t chosen) {
+    const std::wstring ext = SplitPath(path).ext;
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? wchar_t(c - L'A' + L'a') : c; };
+    for (size_t i = 0; i < extensions.size(); ++i) {
+        const std::wstring& e = extensions[i];
+        bool same = ext.size() == e.size() + 1;
+        for (size_t k = 0; same && k < e.size(); ++k) same = lower(ext[k + 1]) == lower(e[k]);
+        if (same) return {path, i};
+    }
+    return {path + L"." + extensions[chosen], chosen};
+}
+
 }  // namespace zarp

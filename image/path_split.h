@@ -1,6 +1,7 @@
 // Splitting a path into folder, name and extension. Platform-free.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace zarp {
 
@@ -16,5 +17,16 @@ PathParts SplitPath(const std::wstring& path);
 // ("C:\a\b\" gives "C:\a\b", "C:\" gives "C:", "" gives "").
 std::wstring FolderOfDir(const std::wstring& dir);
 inline std::wstring FolderOf(const PathParts& parts) { return FolderOfDir(parts.dir); }
+
+// The file a save writes for the name the dialog gave, and in which of the formats
+// (named by their extensions, without the dot): a name ending in one of them, in any
+// case, is written in that format; any other name gets the chosen format's extension
+// ("x" gives "x.png" with PNG chosen, "x.jpg" gives "x.jpg.bmp" with BMP chosen), so
+// that no file's content contradicts its name.
+struct NameAndFormat {
+    std::wstring path;
+    size_t format;
+};
+NameAndFormat FormatForName(const std::wstring& path, const std::vector<std::wstring>& extensions, size_t chosen);
 
 }  // namespace zarp

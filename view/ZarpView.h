@@ -132,6 +132,9 @@ public:
     // The monotonic millisecond count of the pending request: the wait is measured with
     // it, so a clock change or a time-server step during the wait changes nothing.
     unsigned long long m_nStartTick = 0;
+    // The type the save dialog offers first (1 BMP, 2 PNG): that of the last save in this
+    // run; every start begins with BMP.
+    int m_nSaveType = 1;
 
 private:
     // Draws both zoomed copies of source (imageCx x imageCy) at zoom. bNewPicture: the

@@ -33,9 +33,11 @@
 //   foreground              class and title of the foreground window
 //   clipboard               the formats on the clipboard, one number a line
 //   clipboard-dib FILE      writes the clipboard's CF_DIB as a .bmp file; prints its header
-//   file-dialog [ms]        waits for Zarp's save dialog; prints caption, owner, folder, file type, name
-//   save-as NAME yes|no|cancel [ms]
-//                           types NAME into the save dialog and presses Save (or Cancel); answers a
+//   file-dialog [ms]        waits for Zarp's save dialog; prints caption, owner, folder, file type, all
+//                           types, name
+//   save-as NAME yes|no|cancel [ms] [TYPE]
+//                           chooses the TYPE-th file type (from 1) if given, types NAME into the save
+//                           dialog and presses Save (or Cancel); answers a
 //                           replace question with yes or no (no: the dialog stays and is cancelled);
 //                           prints what it met
 //   show-picture FILE X Y [ms] [front|menu]
@@ -82,7 +84,8 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"clipboard") return CmdClipboard();
     if (cmd == L"clipboard-dib" && argc > 2) return CmdClipboardDib(argv[2]);
     if (cmd == L"file-dialog") return CmdFileDialog(ArgMs(argc, argv, 2, 10000));
-    if (cmd == L"save-as" && argc > 3) return CmdSaveAs(argv[2], argv[3], ArgMs(argc, argv, 4, 10000));
+    if (cmd == L"save-as" && argc > 3)
+        return CmdSaveAs(argv[2], argv[3], ArgMs(argc, argv, 4, 10000), ArgMs(argc, argv, 5, 0));
     if (cmd == L"show-picture" && argc > 4)
         return CmdShowPicture(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), ArgMs(argc, argv, 5, 120000),
                               argc > 6 ? argv[6] : L"");

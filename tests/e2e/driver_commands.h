@@ -32,7 +32,7 @@ int CmdKill();
 int CmdClipboard();
 int CmdClipboardDib(const wchar_t* path);
 int CmdFileDialog(int timeout);
-int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout);
+int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout, int type);
 int CmdShowPicture(const wchar_t* path, int x, int y, int lifetime, const std::wstring& mode);
 int CmdClosePicture();
 int CmdForeground();

@@ -130,11 +130,18 @@ int CmdFileDialog(int timeout) {
     Out(std::wstring(L"folder ") + folder.data());
     HWND type = GetDlgItem(dlg, kFileTypeCombo);
     Out(L"type " + (type ? TextOf(type) : std::wstring(L"?")));
+    std::wstring types;  // every entry of the type list (the system carries the text across)
+    for (LRESULT i = 0, n = type ? Send(type, CB_GETCOUNT, 0, 0) : 0; i < n; ++i) {
+        wchar_t text[256] = L"";
+        if (Send(type, CB_GETLBTEXTLEN, i, 0) < 256 && Send(type, CB_GETLBTEXT, i, (LPARAM)text) > 0)
+            types += (i ? L"|" : L"") + std::wstring(text);
+    }
+    Out(L"types " + types);
     Out(L"name " + TextOf(FileNameEdit(dlg)));
     return 0;
 }
 
-int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout) {
+int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout, int type) {
     if (answer != L"yes" && answer != L"no" && answer != L"cancel") return Fail(L"answer yes, no or cancel");
     DWORD pid = ZarpPid();
     if (!pid) return 1;
@@ -145,6 +152,13 @@ int CmdSaveAs(const wchar_t* name, const std::wstring& answer, int timeout) {
         if (!WaitGone(dlg, timeout)) return Fail(L"the save dialog did not close");
         Out(L"cancelled");
         return 0;
+    }
+    if (type > 0) {  // the type chosen as a user chooses it: the list's selection changes
+        HWND list = GetDlgItem(dlg, kFileTypeCombo);
+        Send(list, CB_SETCURSEL, type - 1, 0);
+        Send(dlg, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, CBN_SELCHANGE), (LPARAM)list);
+        Send(dlg, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, CBN_SELENDOK), (LPARAM)list);
+        Out(L"type " + TextOf(list));
     }
     HWND edit = FileNameEdit(dlg);
     if (!edit) return Fail(L"the save dialog has no file name box");

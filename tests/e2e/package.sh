@@ -37,7 +37,7 @@ print('history names it' if re.search(r'^  %s（' % re.escape(sys.argv[2]), text
 EOF
 )
 check "UTF-8 with a byte-order mark, every line ended by CR LF, the sections in order, the version" \
-    "$(printf 'bom\ncrlf only\n概要 動作環境 ファイル構成 インストール アンインストール 使い方 設定ファイル 履歴 連絡先\nversion in title\nhistory names it')" \
+    "$(printf 'bom\ncrlf only\n概要 動作環境 ファイル構成 インストール アンインストール 使い方 設定ファイル 制限事項 履歴 連絡先\nversion in title\nhistory names it')" \
     "$readme_report"
 
 section "started from the unpacked folder"
@@ -69,6 +69,9 @@ check "the help-page command opens help.html of the start folder" "file://$FRESH
 drv command 0xE143 >/dev/null    # ﾄﾋﾟｯｸの検索(H) of the help menu
 poll 6 helps_opened 2
 check "ﾄﾋﾟｯｸの検索 opens help.html beside Zarp.exe" "file://$FRESH/help.html" "$(opened_pages | sed -n 2p)"
+focus_frame && xdotool key F1
+poll 6 helps_opened 3
+check "and so does F1" "file://$FRESH/help.html" "$(opened_pages | sed -n 3p)"
 
 section "leaving"
 check "ends at once, no question box" "ended" "$(drv close 5000 2>&1)"

@@ -21,7 +21,7 @@
   colours SHOT x y w h             the colours in the box, most frequent first (at most four)
   info FILE                        how Pillow decodes FILE: format, mode, width x height
   reserved FILE                    in a 32-bit BMP without compression, every pixel's fourth byte
-                                   (reserved, read as alpha by some viewers) is 0
+                                   (reserved, read as alpha by some programs) is 0xFF: opaque
   menu-rows SHOT x y w h           the text rows of a popup menu at x,y,w,h, top to bottom: "enabled"
                                    when a row has black glyph pixels, "grayed" when its glyphs are only grey
 
@@ -206,9 +206,9 @@ def reserved(path):
         print(f"{bits} bits per pixel, compression {compression}: no reserved byte")
         return 1
     pixels = data[offset:offset + abs(width) * abs(height) * 4]
-    nonzero = sum(1 for b in pixels[3::4] if b)
-    print(f"fourth byte not 0 in {nonzero} of {len(pixels) // 4} pixels")
-    return 0 if nonzero == 0 and len(pixels) == abs(width) * abs(height) * 4 else 1
+    other = sum(1 for b in pixels[3::4] if b != 0xFF)
+    print(f"fourth byte not 0xFF in {other} of {len(pixels) // 4} pixels")
+    return 0 if other == 0 and len(pixels) == abs(width) * abs(height) * 4 else 1
 
 
 def menu_rows(shot, x, y, w, h):

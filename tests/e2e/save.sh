@@ -18,8 +18,10 @@ W=$((R - L)) H=$((B - T))
 
 # dialog_text FOLDER: what file-dialog prints for a fresh save dialog in that folder.
 dialog_text() {
-    printf 'caption 名前を付けて保存\nowner frame\nfolder %s\ntype ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞ (*.bmp)\nname ' "$(winpath "$1")"
+    printf 'caption 名前を付けて保存\nowner frame\nfolder %s\ntype %s\ntypes %s|%s\nname ' "$(winpath "$1")" "$BMP_TYPE" \
+        "$BMP_TYPE" "$PNG_TYPE"
 }
+BMP_TYPE='ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞ (*.bmp)' PNG_TYPE='PNG ｲﾒｰｼﾞ (*.png)'
 
 # open_save_as: 名前を付けて保存 from the file menu, by keys.
 open_save_as() { menu_keys f a; }
@@ -58,7 +60,7 @@ move_slider 50
 poll 6 view_matches 50
 check_true "the view shows the picture at 50 %" view_matches 50
 open_save_as
-check "the save dialog: its title, owner, the start folder, the one file type" "$(dialog_text "$RUN")" \
+check "the save dialog: its title, owner, the start folder, BMP chosen and first, PNG second" "$(dialog_text "$RUN")" \
     "$(drv file-dialog 10000 2>&1)"
 screenshot "$SCREENS/save-dialog.png"
 check "Save with the name shot" "$(printf 'typed shot\nclosed')" "$(drv save-as shot yes 2>&1)"
@@ -301,6 +303,42 @@ poll 6 test -f "$LINKED/linked2.bmp"
 zarp_idle
 check "zp.x is still that link" "nowhere.x" "$(readlink "$LINKED/zp.x")"
 check "and nothing was made where it points" "" "$(ls "$LINKED" | grep nowhere)"
+check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
+zarp_ended
+
+section "PNG: the name decides the content"
+PNGS=$WORK/png
+mkdir -p "$PNGS"
+ZARP_START_DIR=$PNGS start_zarp
+check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+capture_screen
+poll 6 view_matches 100
+menu_keys e c
+poll 6 clipboard_has_dib
+drv clipboard-dib "$(winpath "$WORK")\\png-copy.bmp" >/dev/null
+# saved_as NAME yes [ms TYPE]: how the dialog ended, once Zarp is done with the save.
+saved_as() { drv save-as "$@" 2>&1 | tail -1; zarp_idle; }
+open_save_as
+check "shot.png typed with BMP chosen" closed "$(saved_as shot.png yes)"
+poll 6 test -f "$PNGS/shot.png"
+check "is a PNG of the screen" "PNG 1920 1080" "$(identify -format '%m %w %h' "$PNGS/shot.png" 2>&1)"
+check_true "Pillow: its pixels are the Copy's" px same "$PNGS/shot.png" 0 0 "$WORK/png-copy.bmp" 0 0 1920 1080
+check "ImageMagick: not one pixel differs" 0 "$(compare -metric AE "$PNGS/shot.png" "$WORK/png-copy.bmp" null: 2>&1)"
+open_save_as
+check "the dialog opens with the type of the last save" "type $PNG_TYPE" "$(drv file-dialog 10000 | grep '^type ')"
+check "PNG chosen and a bare name" closed "$(saved_as shot2 yes 10000 2)"
+check "give shot2.png, a PNG, and no shot2.bmp" "PNG 1920 1080 0" \
+    "$(identify -format '%m %w %h ' "$PNGS/shot2.png" 2>&1)$(find "$PNGS" -name 'shot2.bmp*' | wc -l)"
+open_save_as
+check "shot4.bmp typed with PNG chosen" closed "$(saved_as shot4.bmp yes 10000 2)"
+check "gives a BMP" "BMP3" "$(identify -format '%m' "$PNGS/shot4.bmp" 2>&1)"
+move_slider 50
+open_save_as
+check "at 50 %, a bare name with PNG chosen" closed "$(saved_as half yes 10000 2)"
+check_true "half.png holds the screen at 50 %" px picture "$PNGS/half.png" "$WORK/ref.png" 50
+png=$(stat -c %s "$PNGS/shot.png") bmp=$(stat -c %s "$PNGS/shot4.bmp")
+echo "      the screen as PNG: $png bytes; as BMP: $bmp bytes"
+check "the PNG of the screen is far smaller than its BMP" 1 "$((png * 10 < bmp))"
 check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
 zarp_ended
 

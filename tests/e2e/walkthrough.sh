@@ -175,14 +175,14 @@ check_true "the saved picture is the window's outer rectangle, caption and frame
     px same "$RUN/active.bmp" 0 0 "$WORK/active-ref.png" "$wx" "$wy" "$ww" "$wh"
 check_true "its client area shows the window's picture" \
     px same "$RUN/active.bmp" $((cx - wx)) $((cy - wy)) "$WORK/target.bmp" 0 0 "$cw" "$ch"
-check_true "the caption icon leaves no alpha: every fourth byte of the file is 0" px reserved "$RUN/active.bmp"
+check_true "the caption icon leaves no alpha: every fourth byte of the file is 0xFF, opaque" px reserved "$RUN/active.bmp"
 focus_frame || fail "the frame did not get the keyboard focus"
 xdotool key ctrl+c
 copied() { drv clipboard-dib "$(winpath "$WORK")\\active-copy.bmp" | cut -d' ' -f1-3; }
 poll 6 output_is "dib $ww $wh" copied
 check "Ctrl+C: a ${ww}x${wh} DIB" "dib $ww $wh" "$(copied)"
 check_true "equal to the saved file" px same "$WORK/active-copy.bmp" 0 0 "$RUN/active.bmp" 0 0 "$ww" "$wh"
-check_true "and every fourth byte of the clipboard's DIB is 0" px reserved "$WORK/active-copy.bmp"
+check_true "and every fourth byte of the clipboard's DIB is 0xFF" px reserved "$WORK/active-copy.bmp"
 drv close-picture
 
 section "leaving"

@@ -1,6 +1,7 @@
 // Colour tables, row strides, the header written for a captured bitmap, the fix-up of a
 // header read from a clipboard block, and the 14-byte BMP file header.
 #include <gtest/gtest.h>
+#include <vector>
 
 #include <array>
 #include <climits>
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include "image/dib_format.h"
+#include "image/png_format.h"
 
 namespace {
 
@@ -272,6 +274,20 @@ TEST(DibFormat, BmpFileHeaderOfABlockWithoutImageSize) {
     DibHeader v4 = Header(3, 2, 24);  // a 108-byte header: the pixels follow it
     v4.biSize = 108;
     EXPECT_EQ(zarp::MakeBmpFileHeader(v4, zarp::FixUpHeader(v4)), FileHeaderBytes(14 + 108 + 24, 14 + 108));
+}
+
+// The fourth byte of 32-bit rows becomes opaque, nothing else changes; a PNG is whole
+// from its signature to its closing chunk, and any start of the signature is a leftover's.
+TEST(DibFormat, OpaqueRowsAndWholePngFiles) {
+    uint8_t rows[] = {1, 2, 3, 0, 5, 6, 7, 0x40, 9};
+    zarp::MakeReservedBytesOpaque(rows, 8);
+    EXPECT_EQ(std::vector<uint8_t>(rows, rows + 9), (std::vector<uint8_t>{1, 2, 3, 0xFF, 5, 6, 7, 0xFF, 9}));
+    const std::string signature("\x89PNG\r\n\x1a\n", 8), end("\0\0\0\0IEND\xAE\x42\x60\x82", 12);
+    for (size_t n : {0, 1, 4, 8}) EXPECT_TRUE(zarp::BeginsAsPngFile(signature.substr(0, n) + (n == 8 ? "IHDR" : "")));
+    EXPECT_FALSE(zarp::BeginsAsPngFile("BM"));
+    EXPECT_TRUE(zarp::IsCompletePngFile(signature + "IHDR", "IDAT" + end));
+    EXPECT_FALSE(zarp::IsCompletePngFile(signature + "IHDR", "IDAT" + end.substr(0, 11)));  // cut short
+    EXPECT_FALSE(zarp::IsCompletePngFile("BM" + signature, end));
 }
 
 }  // namespace

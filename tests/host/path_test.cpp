@@ -48,3 +48,26 @@ TEST(PathSplit, FolderOfDriveWithoutSeparator) {
 }
 
 }  // namespace
+
+// The name decides the content: a known extension in any case is kept, any other name
+// gets the chosen type's extension.
+TEST(PathSplit, TheNameDecidesTheFormat) {
+    const std::vector<std::wstring> formats = {L"bmp", L"png"};
+    struct Case {
+        const wchar_t* typed;
+        size_t chosen;
+        const wchar_t* path;
+        size_t format;
+    } cases[] = {
+        {L"C:\\a\\shot.png", 0, L"C:\\a\\shot.png", 1}, {L"C:\\a\\shot.PNG", 0, L"C:\\a\\shot.PNG", 1},
+        {L"C:\\a\\shot.bmp", 1, L"C:\\a\\shot.bmp", 0}, {L"C:\\a\\shot.Bmp", 1, L"C:\\a\\shot.Bmp", 0},
+        {L"C:\\a\\shot", 1, L"C:\\a\\shot.png", 1},      {L"C:\\a\\shot", 0, L"C:\\a\\shot.bmp", 0},
+        {L"C:\\a\\x.jpg", 0, L"C:\\a\\x.jpg.bmp", 0},    {L"C:\\a.png\\x", 1, L"C:\\a.png\\x.png", 1},
+        {L"C:\\a\\.png", 0, L"C:\\a\\.png", 1},          {L"C:\\a\\x.pngx", 1, L"C:\\a\\x.pngx.png", 1},
+    };
+    for (const Case& c : cases) {
+        const zarp::NameAndFormat got = zarp::FormatForName(c.typed, formats, c.chosen);
+        EXPECT_EQ(got.path, c.path) << c.typed;
+        EXPECT_EQ(got.format, c.format) << c.typed;
+    }
+}

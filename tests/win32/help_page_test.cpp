@@ -1,5 +1,7 @@
-// The help page opens with the shell's default action: the start folder's, else the
-// one beside the program, else none.
+// The help page is shown by the program associated with .html, as a file: URL: the start
+// folder's, else the one beside the program, else a box says there is none; F1 shows
+// the one beside the program, as ﾄﾋﾟｯｸの検索 does. A program named help.html is shown,
+// never run; a folder of that name is refused.
 #include <fstream>
 #include <string>
 #include <vector>
@@ -18,12 +20,14 @@ void SetRegString(HKEY root, const wchar_t* key, const wchar_t* name, const std:
     ::RegCloseKey(h);
 }
 
-void Put(const std::wstring& path, bool present) {
-    if (present) {
-        ::CloseHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    } else {
-        ::DeleteFileW(path.c_str());
-    }
+// What stands at a help page's place.
+enum class Page { none, file, program, folder };
+void Put(const std::wstring& path, Page what) {
+    ::DeleteFileW(path.c_str());
+    ::RemoveDirectoryW(path.c_str());
+    if (what == Page::file) ::CloseHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (what == Page::program) ::CopyFileW(L"C:\\windows\\system32\\notepad.exe", path.c_str(), FALSE);
+    if (what == Page::folder) ::CreateDirectoryW(path.c_str(), nullptr);
 }
 
 std::vector<std::string> Lines(const wchar_t* path) {
@@ -52,13 +56,19 @@ TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
     const std::wstring besideExe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"help.html";
     struct Case {
         const char* what;
-        bool inStart, besideProgram;
+        Page inStart, besideProgram;
         const char* opened;  // the end of what the browser is given; null: nothing opens
+        const wchar_t* box;  // what a box says instead
+        bool f1 = false;     // F1 rather than the help-page command
     } cases[] = {
-        {"neither", false, false, nullptr},  // seen with the next case: its record is the only one
-        {"only the start folder's", true, false, "zarp-help-start/help.html"},
-        {"both: the start folder's", true, true, "zarp-help-start/help.html"},
-        {"only the one beside the program", false, true, "tests/win32/help.html"},
+        {"neither", Page::none, Page::none, nullptr, L"help.html が見つかりません。"},
+        {"only the start folder's", Page::file, Page::none, "zarp-help-start/help.html"},
+        {"both: the start folder's", Page::file, Page::file, "zarp-help-start/help.html"},
+        {"only the one beside the program", Page::none, Page::file, "tests/win32/help.html"},
+        {"a program named help.html: shown, not run", Page::program, Page::none, "zarp-help-start/help.html"},
+        {"a folder named help.html", Page::folder, Page::file, nullptr, L"help.html はファイルではないため、開けません。"},
+        {"F1: the one beside the program", Page::file, Page::file, "tests/win32/help.html", nullptr, true},
+        {"F1 without it", Page::file, Page::none, nullptr, L"help.html が見つかりません。", true},
     };
 
     wchar_t* savedCwd = _wgetcwd(nullptr, 0);
@@ -70,10 +80,18 @@ TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
         Put(start + L"\\help.html", c.inStart);
         Put(besideExe, c.besideProgram);
         _wchdir(L"C:\\");
-        ::SendMessageW(w.view->m_hWnd, WM_COMMAND, ID_HELP_PAGE, 0);
-        wchar_t now[MAX_PATH];
-        ::GetCurrentDirectoryW(MAX_PATH, now);
-        EXPECT_EQ(std::wstring(now), start);  // the start folder stays current
+        zt::WarningCatcher catcher;
+        HELPINFO help{sizeof help, HELPINFO_WINDOW};
+        if (c.f1)
+            ::SendMessageW(w.frame->m_hWnd, WM_HELP, 0, (LPARAM)&help);
+        else
+            ::SendMessageW(w.view->m_hWnd, WM_COMMAND, ID_HELP_PAGE, 0);
+        EXPECT_EQ(catcher.Stop(), c.box ? c.box : L"");
+        if (!c.f1) {
+            wchar_t now[MAX_PATH];
+            ::GetCurrentDirectoryW(MAX_PATH, now);
+            EXPECT_EQ(std::wstring(now), start);  // the start folder stays current
+        }
         if (!c.opened) continue;
         // winebrowser runs the script in the background; wait for its record.
         zt::PumpUntil([&] { return !Lines(log).empty(); }, 5000);
@@ -82,9 +100,12 @@ TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
         const std::string want = c.opened;
         EXPECT_TRUE(lines[0].size() >= want.size() && lines[0].compare(lines[0].size() - want.size(), want.size(), want) == 0)
             << lines[0];
+        EXPECT_EQ(lines[0].rfind("file:///", 0), 0u) << lines[0];
+        EXPECT_EQ(::FindWindowW(L"Notepad", nullptr), nullptr);  // nothing was run
         ::DeleteFileW(log);
     }
-    Put(besideExe, false);
+    Put(besideExe, Page::none);
+    Put(start + L"\\help.html", Page::none);
     _wchdir(savedCwd);
     free(savedCwd);
 }

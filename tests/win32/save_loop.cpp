@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include "../../image/SafeSave.h"
+#include "../../image/ImageFormats.h"
 #include "../../image/settings_format.h"
 
 namespace {
@@ -53,7 +53,7 @@ TEST(SaveLoop, Run) {
     };
     const std::string pictures[] = {Picture(0), Picture(1)}, settings[] = {Settings(0), Settings(1)};
     for (int i = 0; m.rfind("save", 0) == 0 && (count == 0 || i < count); ++i) {
-        if (DWORD err = zarp::SaveReplacing(pic, bytesWriter(pictures[i % 2]), zarp::PictureSaveOptions()))
+        if (DWORD err = zarp::SaveReplacing(pic, bytesWriter(pictures[i % 2]), ImageFormats()[0].saveOptions()))
             printf("fail bmp %lu\n", err);
         if (DWORD err = zarp::SaveSettingsFile(zpx, settings[i % 2])) printf("fail zpx %lu\n", err);
         fflush(stdout);

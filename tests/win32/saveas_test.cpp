@@ -9,6 +9,9 @@
 #include "../../framework/handles.h"
 #include "../../image/BmpBandWriter.h"
 #include "../../image/DibUtil.h"
+#include "../../image/PngWriter.h"
+#include "../../image/path_rules.h"
+#include <wincodec.h>
 #include "../../image/SafeSave.h"
 #include "dialog_robot.h"
 #include "support.h"
@@ -311,6 +314,17 @@ TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
          },
          [] { afx::SetAllocGateForTesting(nullptr); }},
         {"a device's name", out, L"aux.bmp", L""},
+        {"no memory for the PNG's pixels", out, L"old.png", L"メモリが不足しているため、old.png を保存できません。",
+         [&] {
+             g_refused = afx::HandleKind::Global;
+             afx::SetAllocGateForTesting(&RefuseOneKind);
+         },
+         [] { afx::SetAllocGateForTesting(nullptr); }},
+        {"the PNG encoder fails", out, L"old.png", L"", [] { CPngWriter::SetFailureForTesting(S_OK, WINCODEC_ERR_BADHEADER); },
+         [] { CPngWriter::SetFailureForTesting(S_OK, S_OK); }},
+        {"no COM for the imaging component", out, L"old.png",
+         L"old.png に書き込めません。PNG の書き出しに必要な Windows Imaging Component を使用できません。",
+         [] { CPngWriter::SetFailureForTesting(CO_E_NOTINITIALIZED, S_OK); }, [] { CPngWriter::SetFailureForTesting(S_OK, S_OK); }},
         {"a full disk", fullDir ? Widen(fullDir) : L"", L"kept.bmp",
          L"kept.bmp に書き込めません。ディスクの空き容量が不足しています。"},
         {"a folder and a file of another user", lockedDir ? Widen(lockedDir) : L"", L"theirs.bmp", L"theirs.bmp" + refuses},
@@ -318,12 +332,13 @@ TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
     };
     WriteFileBytes(out + L"\\held.bmp", "precious");
     WriteFileBytes(out + L"\\old.bmp", "old content");
+    WriteFileBytes(out + L"\\old.png", "old content");
     for (Row& r : rows) {
         SCOPED_TRACE(r.what);
         if (r.dir.empty()) continue;  // needs a file system this run does not have
         const std::wstring target = r.dir + L"\\" + r.name;
-        const bool device = r.text.empty();
-        const auto before = device ? std::vector<uint8_t>() : ReadFileBytes(target);
+        const bool device = r.text.empty();  // any text that names the file, other than the in-use one
+        const auto before = zarp::IsDosDeviceName(r.name) ? std::vector<uint8_t>() : ReadFileBytes(target);
         if (r.before) r.before();
         zt::WarningCatcher catcher;
         EXPECT_FALSE(w.view->SavePicture(target.c_str(), r.name.c_str()));
@@ -335,8 +350,8 @@ TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
             EXPECT_EQ(text.find(inUse), std::wstring::npos);
         } else {
             EXPECT_EQ(text, r.text);
-            EXPECT_EQ(ReadFileBytes(target), before);
         }
+        if (!zarp::IsDosDeviceName(r.name)) EXPECT_EQ(ReadFileBytes(target), before);
         EXPECT_EQ(catcher.count, 1);
         EXPECT_TRUE(Leftovers(r.dir).empty());
     }
@@ -466,19 +481,23 @@ TEST(BmpBands, SameBytesAsTheWholePackedDib) {
             ::SetDIBits(screen, bmp, 0, c.cy, px.data(), &bi, DIB_RGB_COLORS);
         }
         CDibUtil util;
+        // The file of the packed DIB: its 14-byte file header by the platform-free rules,
+        // then the block as it is.
         CGlobalMem dib = util.BitmapToDib(bmp, desktop);
         ASSERT_NE(dib.Get(), nullptr);
-        HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_TRUE(CDibUtil::WriteBmpFile(h, dib.Get()));
-        ::CloseHandle(h);
-        const auto whole = ReadFileBytes(file);
-
+        CGlobalLock block(dib.Get());
+        zarp::DibHeader stored;
+        std::memcpy(&stored, block.Get(), sizeof stored);
+        const auto fileHeader = zarp::MakeBmpFileHeader(stored, zarp::FixUpHeader(stored));
+        std::vector<uint8_t> whole(fileHeader.begin(), fileHeader.end());
+        const auto* bytes = static_cast<const uint8_t*>(block.Get());
+        whole.insert(whole.end(), bytes, bytes + zarp::PackedDibLength(zarp::FixUpHeader(stored)));
         CBmpBandWriter writer;
-        ASSERT_TRUE(writer.Prepare(bmp, c.cx, c.cy, desktop, c.bandBytes));
+        ASSERT_EQ(writer.PrepareBands(bmp, c.cx, c.cy, desktop, c.bandBytes), 0u);
         if (c.bandBytes < 1000) {
             EXPECT_EQ(writer.BandRows(), 1);  // a band of one row when not even a row fits
         }
-        h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         EXPECT_EQ(writer.Write(h), 0u);
         ::CloseHandle(h);
         const auto banded = ReadFileBytes(file);

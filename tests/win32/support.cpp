@@ -247,7 +247,10 @@ BOOL CALLBACK FindWarningBox(HWND h, LPARAM lp) {
     // Not GetWindowTextW: for a window of this process it sends WM_GETTEXT, which waits
     // for the test's thread, itself waiting in Stop for this one.
     ::InternalGetWindowText(h, caption, 16);
-    if (pid != f->pid || wcscmp(cls, L"#32770") || wcscmp(caption, L"警告") || !::IsWindowVisible(h)) return TRUE;
+    // Zarp's own boxes and the framework's (captioned with the program's name).
+    if (pid != f->pid || wcscmp(cls, L"#32770") || (wcscmp(caption, L"警告") && wcscmp(caption, L"Zarp")) ||
+        !::IsWindowVisible(h))
+        return TRUE;
     f->found = h;
     return FALSE;
 }

@@ -109,8 +109,8 @@ struct AllocLimit {
     static int refused;  // allocations refused so far
 };
 
-// Reads and closes the warning box ("警告") the program shows while a command runs on
-// this thread. Start it, run the command, then Stop: text is what the box said.
+// Reads and closes the warning box ("警告", or the framework's, captioned "Zarp") the
+// program shows while a command runs on this thread. Start it, run the command, then Stop: text is what the box said.
 struct WarningCatcher {
     WarningCatcher();
     ~WarningCatcher();

@@ -1,0 +1,42 @@
+#include "ImageFormats.h"
+#include "BmpBandWriter.h"
+#include "PngWriter.h"
+#include "dib_format.h"
+#include "png_format.h"
+
+namespace {
+const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+
+zarp::SaveOptions BmpOptions() {
+    zarp::SaveOptions options;
+    options.isLeftover = [](const std::string& head) { return zarp::BeginsAsBmpFile(Bytes(head), head.size()); };
+    options.isComplete = [](const std::string& head, const std::string&, uint64_t size) {
+        return zarp::IsCompleteBmpFile(Bytes(head), head.size(), size);
+    };
+    return options;
+}
+
+zarp::SaveOptions PngOptions() {
+    zarp::SaveOptions options;
+    options.isLeftover = zarp::BeginsAsPngFile;
+    options.isComplete = [](const std::string& head, const std::string& tail, uint64_t) {
+        return zarp::IsCompletePngFile(head, tail);
+    };
+    return options;
+}
+}  // namespace
+
+const std::vector<ImageFormat>& ImageFormats() {
+    static const std::vector<ImageFormat> formats = {
+        {L"ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞ (*.bmp)", L"bmp", &BmpOptions,
+         [] { return std::unique_ptr<CImageWriter>(new CBmpBandWriter); }},
+        {L"PNG ｲﾒｰｼﾞ (*.png)", L"png", &PngOptions, [] { return std::unique_ptr<CImageWriter>(new CPngWriter); }},
+    };
+    return formats;
+}
+
+std::vector<std::wstring> ImageExtensions() {
+    std::vector<std::wstring> out;
+    for (const ImageFormat& f : ImageFormats()) out.push_back(f.extension);
+    return out;
+}
