@@ -89,8 +89,8 @@ check "another program reads a ${W}x${H} DIB" "dib $W $H" \
     "$(drv clipboard-dib "$(winpath "$WORK")\\copy.bmp" | cut -d' ' -f1-3)"
 check_true "its pixels are the marked part of the screen" px picture "$WORK/copy.bmp" "$WORK/ref.png" 100 $L $T
 check "Pillow decodes it as opaque RGB" "BMP RGB ${W}x${H}" "$(px info "$WORK/copy.bmp")"
-check "ImageMagick decodes it without alpha" "BMP3 $W $H srgb" \
-    "$(identify -format '%m %w %h %[channels]' "$WORK/copy.bmp" 2>&1)"
+check "ImageMagick decodes it as opaque (its fourth bytes are 0xFF)" "BMP3 $W $H true" \
+    "$(identify -format '%m %w %h %[opaque]' "$WORK/copy.bmp" 2>&1)"
 xclip -selection clipboard -t image/bmp -o >"$WORK/x.bmp" 2>"$WORK/xclip.err"
 check "the X clipboard's image/bmp decodes in ImageMagick to ${W}x${H}" "${W}x${H}" \
     "$(identify -format '%wx%h' "$WORK/x.bmp" 2>&1)"
