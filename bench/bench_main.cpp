@@ -16,6 +16,7 @@
 #include "../view/clock_source.h"
 #include <psapi.h>
 #include <wincodec.h>
+#include "../framework/comptr.h"
 #include <commctrl.h>
 
 namespace {
@@ -85,33 +86,27 @@ void BareStretch(CZarpView& v, CBitmap& target, int zoom) {
 // The anchor of the PNG save: the imaging component's PNG encoder alone, turning the
 // same 24-bit rows into a file in memory.
 double BareEncodeMs(const std::vector<BYTE>& rows, int cx, int cy, UINT stride) {
-    IWICImagingFactory* factory = nullptr;
+    CComPtr<IWICImagingFactory> factory;
     if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                   reinterpret_cast<void**>(&factory))))
         return 0;
-    const double ms = BestMs(kRuns, [&] {
-        IStream* stream = nullptr;
-        IWICBitmapEncoder* encoder = nullptr;
-        IWICBitmapFrameEncode* frame = nullptr;
-        IPropertyBag2* props = nullptr;
+    return BestMs(kRuns, [&] {
+        CComPtr<IStream> stream;
+        CComPtr<IWICBitmapEncoder> encoder;
+        CComPtr<IWICBitmapFrameEncode> frame;
+        CComPtr<IPropertyBag2> props;
         WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
         ::CreateStreamOnHGlobal(nullptr, TRUE, &stream);
         factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-        encoder->Initialize(stream, WICBitmapEncoderNoCache);
+        encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
         encoder->CreateNewFrame(&frame, &props);
-        frame->Initialize(props);
+        frame->Initialize(props.Get());
         frame->SetSize(cx, cy);
         frame->SetPixelFormat(&format);
         frame->WritePixels(cy, stride, stride * cy, const_cast<BYTE*>(rows.data()));
         frame->Commit();
         encoder->Commit();
-        props->Release();
-        frame->Release();
-        encoder->Release();
-        stream->Release();
     });
-    factory->Release();
-    return ms;
 }
 
 void Zoom(CZarpView& v, int zoom) {

@@ -78,8 +78,7 @@ for dpi in 144 192; do
         "$(drv geometry | grep '^frame ')"
     check_layout "$dpi DPI" "$SCREENS/dpi-changed-$dpi.png"
 done
-check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-zarp_ended
+close_zarp
 
 for dpi in 144 192; do
     section "started at $dpi DPI"
@@ -88,8 +87,7 @@ for dpi in 144 192; do
     check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
     poll 6 output_is "100 100" zoombar_value
     check_layout "started at $dpi DPI" "$SCREENS/dpi-start-$dpi.png"
-    check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-    zarp_ended
+    close_zarp
     wineserver -k 2>/dev/null
     export WINEPREFIX=$SHARED_PREFIX
 done

@@ -142,6 +142,22 @@ start_zarp() {
     ZARP_UNIX_PID=$!
 }
 
+# start_captured [DIR]: Zarp started (in DIR, else as start_zarp would), its frame up, the
+# screen captured and shown at 100 %.
+start_captured() {
+    local ZARP_START_DIR=${1:-${ZARP_START_DIR:-$WORK/run}}
+    start_zarp
+    check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
+    capture_screen
+    poll 6 view_matches 100
+}
+
+# close_zarp: WM_CLOSE ends Zarp at once.
+close_zarp() {
+    check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
+    zarp_ended
+}
+
 zarp_ended() {
     [ -n "$ZARP_UNIX_PID" ] && wait "$ZARP_UNIX_PID" 2>/dev/null
     ZARP_UNIX_PID=""

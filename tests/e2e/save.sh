@@ -139,8 +139,7 @@ check "Cancel" "cancelled" "$(drv save-as ignored cancel 2>&1)"
 zarp_idle
 check "no file written or removed" "$before" "$(listing "$SHOTS"; listing "$OTHER"; listing "$RUN")"
 check "zp.x untouched" "$settings_before" "$(bytes_of "$RUN/zp.x")"
-check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-zarp_ended
+close_zarp
 
 section "a restart remembers the folder"
 start_zarp
@@ -203,8 +202,7 @@ check "range mode off: both items enabled" \
 xdotool key a
 check "its 名前を付けて保存 opens the save dialog" "caption 名前を付けて保存" "$(drv file-dialog 10000 2>&1 | head -1)"
 check "Cancel" "cancelled" "$(drv save-as ignored cancel 2>&1)"
-check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-zarp_ended
+close_zarp
 
 section "started from another folder"
 ELSEWHERE=$WORK/elsewhere
@@ -226,8 +224,7 @@ check "Save" "closed" "$(drv save-as whole yes 2>&1 | tail -1)"
 poll 6 test -f "$ELSEWHERE/whole.bmp"
 check_true "whole.bmp holds the whole screen" px picture "$ELSEWHERE/whole.bmp" "$WORK/ref.png" 100
 check "zp.x there still holds that folder" "$(settings_bytes "$ELSEWHERE")" "$(bytes_of "$ELSEWHERE/zp.x")"
-check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-zarp_ended
+close_zarp
 
 section "zp.x naming a folder called aux, then CON: the dialog opens in the start folder"
 POISON=$WORK/poison
@@ -239,10 +236,7 @@ for bad in "$(winpath "$POISON")\\aux" CON; do
     n=$((n + 1))
     printf '[ InitDir ] =\r\n%s\r\n' "$bad" >"$POISON/zp.x"
     chmod 444 "$POISON/zp.x"
-    ZARP_START_DIR=$POISON start_zarp
-    check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
-    capture_screen
-    poll 6 view_matches 100
+    start_captured "$POISON"
     open_save_as
     check "zp.x holding $bad: the dialog opens in the start folder" "folder $(winpath "$POISON")" \
         "$(drv file-dialog 10000 | grep '^folder')"
@@ -274,8 +268,7 @@ for bad in "$(winpath "$POISON")\\aux" CON; do
     fi
     check "Cancel" "cancelled" "$(drv save-as ignored cancel 2>&1)"
     check "no temporary file is left" "" "$(cd "$POISON" && find . -name '*.tmp')"
-    check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-    zarp_ended
+    close_zarp
 done
 
 section "zp.x that is a link: neither followed nor rewritten"
@@ -283,10 +276,7 @@ LINKED=$WORK/linked
 mkdir -p "$LINKED"
 printf 'not for Zarp\n' >"$LINKED/real.x"
 ln -s real.x "$LINKED/zp.x"
-ZARP_START_DIR=$LINKED start_zarp
-check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
-capture_screen
-poll 6 view_matches 100
+start_captured "$LINKED"
 open_save_as
 check "the dialog opens in the start folder" "folder $(winpath "$LINKED")" "$(drv file-dialog 10000 | grep '^folder')"
 check "Save" "closed" "$(drv save-as linked yes 2>&1 | tail -1)"
@@ -303,16 +293,12 @@ poll 6 test -f "$LINKED/linked2.bmp"
 zarp_idle
 check "zp.x is still that link" "nowhere.x" "$(readlink "$LINKED/zp.x")"
 check "and nothing was made where it points" "" "$(ls "$LINKED" | grep nowhere)"
-check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-zarp_ended
+close_zarp
 
 section "PNG: the name decides the content"
 PNGS=$WORK/png
 mkdir -p "$PNGS"
-ZARP_START_DIR=$PNGS start_zarp
-check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
-capture_screen
-poll 6 view_matches 100
+start_captured "$PNGS"
 menu_keys e c
 poll 6 clipboard_has_dib
 drv clipboard-dib "$(winpath "$WORK")\\png-copy.bmp" >/dev/null
@@ -339,16 +325,12 @@ check_true "half.png holds the screen at 50 %" px picture "$PNGS/half.png" "$WOR
 png=$(stat -c %s "$PNGS/shot.png") bmp=$(stat -c %s "$PNGS/shot4.bmp")
 echo "      the screen as PNG: $png bytes; as BMP: $bmp bytes"
 check "the PNG of the screen is far smaller than its BMP" 1 "$((png * 10 < bmp))"
-check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-zarp_ended
+close_zarp
 
 section "files and the clipboard that another program holds for a moment"
 HELD=$WORK/held
 mkdir -p "$HELD/sub"
-ZARP_START_DIR=$HELD start_zarp
-check "frame title" "title Zarp" "$(drv wait-window 20000 2>&1 | head -1)"
-capture_screen
-poll 6 view_matches 100
+start_captured "$HELD"
 # hold_then WHAT MS [WAIT]: another program holds the file (or the clipboard) for MS ms;
 # returns once it does (with WAIT, at once: it takes the file the moment it can).
 hold_then() {
@@ -396,7 +378,6 @@ poll 6 clipboard_has_dib
 check "the clipboard held for 0.8 s: Copy waits and copies" "dib 1920 1080" \
     "$(drv clipboard-dib "$(winpath "$WORK")\\held-copy.bmp" | cut -d' ' -f1-3)"
 check_true "no warning box" zarp_idle
-check "WM_CLOSE ends it" "ended" "$(drv close 5000 2>&1)"
-zarp_ended
+close_zarp
 
 finish
