@@ -4,20 +4,6 @@
 #include "DibUtil.h"
 
 namespace {
-// Writes all the bytes or says why not; a short write means the disk is full.
-DWORD WriteAll(HANDLE hFile, const void* p, uint64_t bytes) {
-    const auto* b = static_cast<const BYTE*>(p);
-    while (bytes > 0) {
-        const DWORD chunk = bytes > 0x40000000u ? 0x40000000u : (DWORD)bytes;
-        DWORD written = 0;
-        if (!::WriteFile(hFile, b, chunk, &written, nullptr)) return ::GetLastError();
-        if (written != chunk) return ERROR_DISK_FULL;
-        b += chunk;
-        bytes -= chunk;
-    }
-    return 0;
-}
-
 DWORD LastErrorOr(DWORD fallback) {
     const DWORD err = ::GetLastError();
     return err ? err : fallback;

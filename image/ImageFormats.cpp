@@ -26,6 +26,19 @@ zarp::SaveOptions PngOptions() {
 }
 }  // namespace
 
+DWORD WriteAll(HANDLE hFile, const void* p, uint64_t bytes) {
+    const auto* b = static_cast<const BYTE*>(p);
+    while (bytes > 0) {
+        const DWORD chunk = bytes > 0x40000000u ? 0x40000000u : (DWORD)bytes;
+        DWORD written = 0;
+        if (!::WriteFile(hFile, b, chunk, &written, nullptr)) return ::GetLastError();
+        if (written != chunk) return ERROR_DISK_FULL;
+        b += chunk;
+        bytes -= chunk;
+    }
+    return 0;
+}
+
 const std::vector<ImageFormat>& ImageFormats() {
     static const std::vector<ImageFormat> formats = {
         {L"ﾋﾞｯﾄﾏｯﾌﾟｲﾒｰｼﾞ (*.bmp)", L"bmp", &BmpOptions,

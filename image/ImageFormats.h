@@ -21,6 +21,9 @@ public:
     virtual DWORD Write(HANDLE hFile) = 0;
 };
 
+// Writes all the bytes for a writer, or says why not; a short write means the disk is full.
+DWORD WriteAll(HANDLE hFile, const void* p, uint64_t bytes);
+
 struct ImageFormat {
     const wchar_t* typeText;   // in the save dialog's type list
     const wchar_t* extension;  // without the dot

@@ -13,18 +13,6 @@ DWORD ErrorOf(HRESULT hr) {
     if (HRESULT_FACILITY(hr) == FACILITY_WIN32) return HRESULT_CODE(hr);
     return (DWORD)hr;
 }
-
-DWORD WriteAll(HANDLE hFile, const BYTE* p, ULONGLONG bytes) {
-    while (bytes > 0) {
-        const DWORD chunk = bytes > 0x40000000u ? 0x40000000u : (DWORD)bytes;
-        DWORD written = 0;
-        if (!::WriteFile(hFile, p, chunk, &written, nullptr)) return ::GetLastError();
-        if (written != chunk) return ERROR_DISK_FULL;
-        p += chunk;
-        bytes -= chunk;
-    }
-    return 0;
-}
 }  // namespace
 
 CPngWriter::CPngWriter() = default;
@@ -101,5 +89,5 @@ DWORD CPngWriter::Write(HANDLE hFile) {
     // The stream's memory holds the whole file; it goes with the stream.
     CGlobalLock bytes(encoded);
     if (!bytes.Get()) return ERROR_NOT_ENOUGH_MEMORY;
-    return WriteAll(hFile, static_cast<const BYTE*>(bytes.Get()), stat.cbSize.QuadPart);
+    return WriteAll(hFile, bytes.Get(), stat.cbSize.QuadPart);
 }
