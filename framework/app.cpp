@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <string>
 #include "doc.h"
 #include "frame.h"
 #include "ids.h"
@@ -212,6 +213,27 @@ void CWinApp::OnAppExit() {
 
 void CWinApp::OpenHelpFile() { AfxShowPage(m_strHelpFilePath); }
 
+namespace {
+// The command line of the program associated with .html, with the page's URL in the
+// place its %1 (or %L) names; at the end when it names none.
+std::wstring PageCommand(std::wstring command, const std::wstring& url) {
+    bool placed = false;
+    for (size_t i = command.find(L'%'); i != std::wstring::npos && i + 1 < command.size(); i = command.find(L'%', i)) {
+        const wchar_t c = command[i + 1];
+        if (c == L'1' || c == L'l' || c == L'L') {
+            command.replace(i, 2, url);
+            i += url.size();
+            placed = true;
+        } else if (c == L'*') {
+            command.erase(i, 2);  // no further arguments
+        } else {
+            i += 2;
+        }
+    }
+    return placed ? command : command + L" \"" + url + L"\"";
+}
+}  // namespace
+
 bool AfxShowPage(const wchar_t* path) {
     const wchar_t* name = path;
     for (const wchar_t* p = path; *p; ++p)
@@ -220,25 +242,39 @@ bool AfxShowPage(const wchar_t* path) {
         AfxMessageBox(CString(name) + why, MB_ICONEXCLAMATION | MB_OK);
         return false;
     };
-    const DWORD attrs = ::GetFileAttributesW(path);
-    if (attrs == INVALID_FILE_ATTRIBUTES) return fail(L" が見つかりません。");
+    // A file on a disk, reached through a link or not; nothing else is shown.
     HANDLE h = ::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    const bool disk = h != INVALID_HANDLE_VALUE && ::GetFileType(h) == FILE_TYPE_DISK;
-    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-    if (!disk || (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT)))
-        return fail(L" はファイルではないため、開けません。");
-    wchar_t url[MAX_PATH * 4 + 16], program[MAX_PATH * 2];
-    DWORD urlLength = (DWORD)std::size(url), programLength = (DWORD)std::size(program);
-    if (FAILED(::UrlCreateFromPathW(path, url, &urlLength, 0)) ||
-        FAILED(::AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, L".html", L"open", program,
-                                   &programLength)))
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = ::GetLastError();
+        return fail(err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? L" が見つかりません。"
+                                                                              : L" はファイルではないため、開けません。");
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool file = ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info) &&
+                      !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+    ::CloseHandle(h);
+    if (!file) return fail(L" はファイルではないため、開けません。");
+    std::wstring url(32768, L'\0'), command(32768, L'\0');
+    DWORD urlLength = (DWORD)url.size(), commandLength = (DWORD)command.size();
+    if (FAILED(::UrlCreateFromPathW(path, &url[0], &urlLength, 0))) return fail(L" は、パスが長すぎるため表示できません。");
+    if (FAILED(::AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, L".html", L"open", &command[0], &commandLength)))
         return fail(L" を表示できません。Web ページを表示するプログラムがありません。");
-    const CString argument = CString(L"\"") + url + L"\"";
-    CWnd* pMain = AfxGetMainWnd();
-    if ((INT_PTR)::ShellExecuteW(pMain ? pMain->m_hWnd : nullptr, nullptr, program, argument, nullptr,
-                                 SW_SHOWNORMAL) <= 32)
+    url.resize(wcslen(url.c_str()));
+    command.resize(wcslen(command.c_str()));
+    std::wstring expanded(32768, L'\0');
+    const DWORD n = ::ExpandEnvironmentStringsW(command.c_str(), &expanded[0], (DWORD)expanded.size());
+    if (n > 0 && n <= expanded.size()) command = expanded.substr(0, n - 1);
+    // The page goes to the program as an argument: it is shown, never itself run.
+    std::wstring line = PageCommand(command, url);
+    STARTUPINFOW si{sizeof si};
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return fail(L" を表示できません。Web ページを表示するプログラムを起動できません。");
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
     return true;
 }
 

@@ -259,6 +259,12 @@ LRESULT CFrameWnd::OnNotifyMsg(WPARAM, LPARAM lParam) {
 void CFrameWnd::OnHelp() { OnHelpFinder(); }
 
 BOOL CFrameWnd::OnHelpInfo(HELPINFO*) {
+    // One key press, one page: some systems send F1 in an open menu twice, for the item
+    // and for the window; a second request within 300 ms is that same press.
+    static ULONGLONG s_last = 0;
+    const ULONGLONG now = ::GetTickCount64();
+    if (s_last && now - s_last < 300) return TRUE;
+    s_last = now;
     // As the menu item would: through the routing, so that its update handler decides.
     if (IsCommandEnabled(ID_HELP_FINDER)) ::SendMessageW(m_hWnd, WM_COMMAND, ID_HELP_FINDER, 0);
     return TRUE;
@@ -291,14 +297,12 @@ BOOL CALLBACK CancelModal(HWND hWnd, LPARAM frame) {
 }
 }  // namespace
 
-BOOL CFrameWnd::OnQueryEndSession() {
-    // Nothing asks to be saved here; a modal loop would keep the program from ending
-    // as the session asks, so it is ended as the user's Cancel would.
-    if (!::IsWindowEnabled(m_hWnd)) ::EnumThreadWindows(::GetCurrentThreadId(), &CancelModal, (LPARAM)m_hWnd);
-    return TRUE;
-}
+BOOL CFrameWnd::OnQueryEndSession() { return TRUE; }  // nothing here asks to be saved
 
 void CFrameWnd::OnEndSession(BOOL bEnding) {
-    // The process ends once this returns: what a normal exit writes is written now.
-    if (bEnding && AfxGetMainWnd() == this && AfxGetApp()) AfxGetApp()->SaveStdProfileSettings();
+    if (!bEnding) return;  // another program kept the session: everything stays as it is
+    // The session ends: an open dialog or box ends as the user's Cancel would, and what
+    // a normal exit writes is written now, as the process ends once this returns.
+    if (!::IsWindowEnabled(m_hWnd)) ::EnumThreadWindows(::GetCurrentThreadId(), &CancelModal, (LPARAM)m_hWnd);
+    if (AfxGetMainWnd() == this && AfxGetApp()) AfxGetApp()->SaveStdProfileSettings();
 }

@@ -52,8 +52,9 @@ public:
     // The caption's and the task switcher's icons from the frame's icon resource, in the
     // images drawn for their sizes at this DPI.
     void SetIconsForDpi(int dpi);
-    // The session ends (log-off, shutdown): an open modal dialog or box of the program
-    // ends as if cancelled, and the profile is written as a normal exit writes it.
+    // The session ends (log-off, shutdown): once every program has agreed, an open modal
+    // dialog or box of the program ends as if cancelled, and the profile is written as a
+    // normal exit writes it.
     BOOL OnQueryEndSession();
     void OnEndSession(BOOL bEnding);
 

@@ -138,9 +138,5 @@ void CZarpView::OnHelpPage() {
         const std::wstring beside = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"help.html";
         if (zarp::ProbeFile(beside) != zarp::FileKind::missing) page = beside;
     }
-    if (zarp::ProbeFile(page) == zarp::FileKind::other) {
-        Warn(L"help.html はファイルではないため、開けません。");
-        return;
-    }
     AfxShowPage(page.c_str());
 }

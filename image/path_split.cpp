@@ -35,7 +35,11 @@ std::wstring FolderOfDir(const std::wstring& d) {
     return d;
 }
 
-NameAndFormat FormatForName(const std::wstring& path, const std::vector<std::wstring>& extensions, size_t chosen) {
+NameAndFormat FormatForName(const std::wstring& typed, const std::vector<std::wstring>& extensions, size_t chosen) {
+    // The system drops dots and spaces that end a name: "x.png." is x.png.
+    std::wstring path = typed;
+    while (!path.empty() && (path.back() == L'.' || path.back() == L' ') && path.size() > path.find_last_of(L"\\/") + 2)
+        path.pop_back();
     const std::wstring ext = SplitPath(path).ext;
     const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? wchar_t(c - L'A' + L'a') : c; };
     for (size_t i = 0; i < extensions.size(); ++i) {

@@ -22,7 +22,8 @@ inline std::wstring FolderOf(const PathParts& parts) { return FolderOfDir(parts.
 // (named by their extensions, without the dot): a name ending in one of them, in any
 // case, is written in that format; any other name gets the chosen format's extension
 // ("x" gives "x.png" with PNG chosen, "x.jpg" gives "x.jpg.bmp" with BMP chosen), so
-// that no file's content contradicts its name.
+// that no file's content contradicts its name. Dots and spaces that end the name go
+// first, as the system drops them ("x.png." is "x.png").
 struct NameAndFormat {
     std::wstring path;
     size_t format;

@@ -64,6 +64,7 @@ TEST(PathSplit, TheNameDecidesTheFormat) {
         {L"C:\\a\\shot", 1, L"C:\\a\\shot.png", 1},      {L"C:\\a\\shot", 0, L"C:\\a\\shot.bmp", 0},
         {L"C:\\a\\x.jpg", 0, L"C:\\a\\x.jpg.bmp", 0},    {L"C:\\a.png\\x", 1, L"C:\\a.png\\x.png", 1},
         {L"C:\\a\\.png", 0, L"C:\\a\\.png", 1},          {L"C:\\a\\x.pngx", 1, L"C:\\a\\x.pngx.png", 1},
+        {L"C:\\a\\y.png.", 0, L"C:\\a\\y.png", 1},        {L"C:\\a\\z.bmp . ", 1, L"C:\\a\\z.bmp", 0},
     };
     for (const Case& c : cases) {
         const zarp::NameAndFormat got = zarp::FormatForName(c.typed, formats, c.chosen);
