@@ -168,8 +168,10 @@ zarp_ended() {
 # after a dialog closes, Wine may still be settling its own activation and take the
 # first request back. On failure, prints what Wine last reported.
 focus_frame() {
-    local xwin deadline out
-    xwin=$(drv xwindow) || return 1
+    local xwin="" deadline out
+    # Under load one driver start in a few hundred may fail outright: asked again.
+    for _ in 1 2 3; do xwin=$(drv xwindow) && break; sleep 0.2; done
+    [ -n "$xwin" ] || { echo "      focus: no X window for the frame"; return 1; }
     deadline=$(($(date +%s%N) + 8000000000))
     while :; do
         xdotool windowfocus "$xwin" 2>/dev/null
