@@ -66,7 +66,7 @@ idle_cpu() {
     echo "Measured by \`bash bench/run.sh\` on $(nproc) cores under Wine 8 on Xvfb (24-bit; Wine reports 32 bits per"
     echo "pixel). Every time is the best of 9 runs (3 for the zoom sequence). Each operation is set beside an"
     echo "anchor measured in the same run on the same screen: a bare \`StretchBlt\` into a bitmap that was used"
-    echo "before, a plain \`memcpy\`, a \`memcpy\` plus a \`WriteFile\` of the file's bytes, and \`xwd -root\` (the"
+    echo "before, a plain \`memcpy\`, a \`memcpy\` plus a \`WriteFile\` and a flush of the file's bytes, and \`xwd -root\` (the"
     echo "whole process) for the grab. Ratios, not milliseconds, are what carries from one machine to another."
     echo
 } >"$out"
@@ -114,7 +114,7 @@ done
     echo "## Checks"
     echo
     echo "\`check NAME RATIO LIMIT\`: the grab against \`xwd -root\`; the re-render and each zoom step against two"
-    echo "bare reused-bitmap StretchBlts; Save As against a \`memcpy\` plus a write of the file's bytes; the PNG"
+    echo "bare reused-bitmap StretchBlts; Save As against a \`memcpy\` plus a write and a flush of the file's bytes; the PNG"
     echo "Save As against a bare PNG encode of the same pixels; the slider's answer after idling against 400 ms;"
     echo "Zarp's CPU left alone, in percent of a core, against 0.25; the private bytes at 50 % against those at"
     echo "200 % (4K)."
