@@ -298,9 +298,10 @@ int CWinApp::Run() {
     DWORD lastIdle = 0;
     for (;;) {
         // Each time the queue runs dry the idle pass updates the tool bar: at once after
-        // input or any other message, and at most every 100 ms while only timers tick
-        // (a fast poll timer would otherwise keep it busy for nothing).
-        if (sawOtherThanTimers || ::GetTickCount() - lastIdle >= 100) {
+        // input or any other message, and at most once a second while only timers tick.
+        // What a timer changes on the screen repaints, which counts as another message;
+        // polls that change nothing would otherwise keep it busy for nothing.
+        if (sawOtherThanTimers || ::GetTickCount() - lastIdle >= 1000) {
             for (LONG n = 0; !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && OnIdle(n); ++n) {
             }
             sawOtherThanTimers = false;
