@@ -150,7 +150,7 @@ done
   writing the encoded bytes through the safe save add little. A screen is a few per cent of
   its BMP, or less.
 - **Idle.** While nothing is pending the view's poll does not run; what is left is the
-  frame's 100 ms poll and the tool bar's update after it.
+  frame's 100 ms poll and, once a second, the tool bar's update.
 - **Memory.** With the picture at 200 % a 4K screen holds the capture and two copies of four
   times its size; after zooming to 50 % the copies give their memory back, and the private
   bytes come down to little more than the capture.
