@@ -6,7 +6,7 @@
 //   read     reads zp.x as a start-up does until the file ZARP_SAVE_STOP exists; prints
 //            "missing", "empty", "torn" or "unreadable <error>" for each bad read
 //   check    prints "ok", or what is wrong: pic.bmp or zp.x missing or torn, stray files
-#include <gtest/gtest.h>
+#include "support.h"
 #include <cstdlib>
 #include "../../image/ImageFormats.h"
 #include "../../image/settings_format.h"
@@ -48,12 +48,8 @@ TEST(SaveLoop, Run) {
         else if (s != settings[0] && s != settings[1]) printf("torn\n");
     }
     if (m != "check") return;
-    std::string problems, p;
-    HANDLE f = ::CreateFileW(pic.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    p.resize(f == INVALID_HANDLE_VALUE ? 0 : ::GetFileSize(f, nullptr));
-    DWORD got = 0;
-    if (!p.empty()) ::ReadFile(f, &p[0], (DWORD)p.size(), &got, nullptr);
-    if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
+    std::string problems;
+    const std::string p = zt::ReadFileBytes(pic);
     if (p != pictures[0] && p != pictures[1]) problems += p.empty() ? " pic.bmp missing" : " pic.bmp torn";
     std::string z;
     zarp::ReadSettingsFile(zpx, z);

@@ -18,29 +18,11 @@
 
 using zt::FakeClock;
 
+using zt::ReadFileBytes;
+using zt::WriteFileBytes;
+using zt::Widen;
+
 namespace {
-std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
-    std::vector<uint8_t> out;
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return out;
-    out.resize(::GetFileSize(f, nullptr));
-    DWORD got = 0;
-    if (!out.empty()) ::ReadFile(f, out.data(), (DWORD)out.size(), &got, nullptr);
-    ::CloseHandle(f);
-    return out;
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    ::WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
-    ::CloseHandle(f);
-}
-
-std::wstring Widen(const char* s) { return std::wstring(s, s + strlen(s)); }
-
 // Names of the temporary files left in a folder.
 std::vector<std::wstring> Leftovers(const std::wstring& dir) {
     std::vector<std::wstring> out;
@@ -126,8 +108,7 @@ TEST_F(SaveFixture, SavesTheZoomedPictureAndRemembersTheFolder) {
     EXPECT_EQ(cy, 45);
     EXPECT_EQ(px, zt::ZoomedPixels(*w.view));
     EXPECT_EQ(w.view->m_strWork, CString(out.c_str()));
-    auto settings = ReadFileBytes(start + L"\\zp.x");
-    std::string s(settings.begin(), settings.end());
+    const std::string s = ReadFileBytes(start + L"\\zp.x");
     EXPECT_NE(s.find("\r\n"), std::string::npos);
     EXPECT_EQ(s.substr(s.find("\r\n") + 2, out.size()), std::string(out.begin(), out.end()));
     EXPECT_TRUE(::GetFileAttributesW((start + L"\\zp.x").c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -144,8 +125,7 @@ TEST_F(SaveFixture, AReadOnlyFileIsRefusedWithTheWarningAndNothingChanges) {
     robot.answerReplace = true;
     SaveWith(robot);
     EXPECT_EQ(robot.warningText, L"ro.bmp に書き込めません。読取専用か、または使用中です。");
-    auto now = ReadFileBytes(ro);
-    EXPECT_EQ(std::string(now.begin(), now.end()), "original");
+    EXPECT_EQ(ReadFileBytes(ro), "original");
     EXPECT_EQ(ReadFileBytes(start + L"\\zp.x"), settingsBefore);
     EXPECT_EQ(w.view->m_strWork, CString(L"C:\\somewhere"));
     ::SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -338,7 +318,7 @@ TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
         if (r.dir.empty()) continue;  // needs a file system this run does not have
         const std::wstring target = r.dir + L"\\" + r.name;
         const bool device = r.text.empty();  // any text that names the file, other than the in-use one
-        const auto before = zarp::IsDosDeviceName(r.name) ? std::vector<uint8_t>() : ReadFileBytes(target);
+        const auto before = zarp::IsDosDeviceName(r.name) ? std::string() : ReadFileBytes(target);
         if (r.before) r.before();
         zt::WarningCatcher catcher;
         EXPECT_FALSE(w.view->SavePicture(target.c_str(), r.name.c_str()));
@@ -379,7 +359,7 @@ TEST_F(SaveFixture, AFolderThatRefusesNewFilesIsWrittenInPlace) {
     w.view->m_strWork = out.c_str();
     EXPECT_TRUE(w.view->WriteSettings());
     const auto settings = ReadFileBytes(startDir + L"\\zp.x");
-    EXPECT_EQ(std::string(settings.begin(), settings.end()),
+    EXPECT_EQ(settings,
               "[ InitDir ] =\r\n" + std::string(out.begin(), out.end()) + "\r\n");
     EXPECT_TRUE(::GetFileAttributesW((startDir + L"\\zp.x").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(Leftovers(startDir).empty());
@@ -439,7 +419,7 @@ TEST_F(SaveFixture, LongPathsAndLeftoversStillSave) {
     w.view->m_strInitDir = out.c_str();
     EXPECT_TRUE(w.view->WriteSettings());
     EXPECT_EQ(ReadFileBytes(settingsTemp).size(), kShotFileBytes);
-    EXPECT_EQ(ReadFileBytes(mine), std::vector<uint8_t>({'t', 'h', 'e', ' ', 'u', 's', 'e', 'r', '\'', 's', ' ', 'o', 'w', 'n'}));
+    EXPECT_EQ(ReadFileBytes(mine), "the user's own");
     ::DeleteFileW(mine.c_str());
     ::DeleteFileW(settingsTemp.c_str());
     ::SetFileAttributesW((out + L"\\zp.x").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -502,7 +482,7 @@ TEST(BmpBands, SameBytesAsTheWholePackedDib) {
         ::CloseHandle(h);
         const auto banded = ReadFileBytes(file);
         ASSERT_GT(whole.size(), 54u);
-        EXPECT_TRUE(banded == whole) << banded.size() << " bytes against " << whole.size();
+        EXPECT_TRUE(std::vector<uint8_t>(banded.begin(), banded.end()) == whole) << banded.size() << " bytes against " << whole.size();
     }
     ::DeleteFileW(file.c_str());
 }

@@ -20,21 +20,7 @@ std::wstring TempFolder(const wchar_t* name) {
     return dir;
 }
 std::string ReadAll(const std::wstring& path) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string out(::GetFileSize(f, nullptr), '\0');
-    DWORD got = 0;
-    if (!out.empty()) ::ReadFile(f, &out[0], (DWORD)out.size(), &got, nullptr);
-    ::CloseHandle(f);
-    out.resize(got);
-    return out;
-}
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    ::WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
-    ::CloseHandle(f);
+    return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? "<missing>" : zt::ReadFileBytes(path);
 }
 std::string Narrow(const std::wstring& s) {
     int n = ::WideCharToMultiByte(CP_ACP, 0, s.c_str(), (int)s.size(), nullptr, 0, nullptr, nullptr);
@@ -127,7 +113,7 @@ TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
         {"[ InitDir ] =\r\nD:\\Pictures\r\n" + std::string(5000, 'j'), L"D:\\Pictures", false},
     };
     for (const Case& c : cases) {
-        WriteAll(file, c.bytes);
+        zt::WriteFileBytes(file, c.bytes);
         w.view->m_strWork = L"unset";
         w.view->ReadSettings();
         EXPECT_EQ(w.view->m_strWork, CString(c.work ? c.work : dir.c_str())) << c.bytes;
@@ -143,7 +129,7 @@ TEST_F(SettingsFixture, ReadTakesTheSecondLineOrFallsBackToTheStartFolder) {
 // name: the next start puts it in place and reads it. A half-written one is removed.
 TEST_F(SettingsFixture, AWholeLeftoverTakesTheMissingFilesPlace) {
     for (const std::string& left : {std::string("[ InitDir ] =\r\nD:\\kept\r\n"), std::string("[ InitDir ] =\r\nD:")}) {
-        WriteAll(zarp::TempNameOf(file), left);
+        zt::WriteFileBytes(zarp::TempNameOf(file), left);
         ::DeleteFileW(file.c_str());
         w.view->ReadSettings();
         const bool whole = left.back() == '\n';
@@ -189,7 +175,7 @@ TEST_F(SettingsFixture, AnUnwritableFileKeepsTheFolderForThisRun) {
 // tests/win32/full_disk.sh, which passes a nearly full file system in ZARP_FULL_DIR.
 TEST_F(SettingsFixture, AFileThatCannotBeReadOrRewrittenStaysWhole) {
     const std::string text = "[ InitDir ] =\r\nD:\\Pictures\r\n";
-    WriteAll(file, text);
+    zt::WriteFileBytes(file, text);
     ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
     // Another program holds the file and lets nobody in: it cannot be read. (A read that
     // fails after the file opened cannot be made under Wine, which ignores byte locks
@@ -230,7 +216,7 @@ TEST(SettingsStartup, RandomFilesNeverStopTheStartUp) {
         const size_t len = next() % 64;
         for (size_t i = 0; i < len; ++i) bytes += alphabet[next() % (sizeof alphabet - 1)];
         if (round % 3 == 0) bytes = "[ InitDir ] =\r\n" + bytes;
-        WriteAll(file, bytes);
+        zt::WriteFileBytes(file, bytes);
         zt::ZarpWindow w;
         ASSERT_NE(w.view, nullptr) << "round " << round;
         EXPECT_FALSE(w.view->m_strWork.IsEmpty()) << "round " << round;

@@ -345,11 +345,7 @@ std::wstring BuiltZarpExe() {
     for (char c : unix) path += c == '/' ? L'\\' : (wchar_t)(unsigned char)c;
     return path;
 }
-std::wstring Widen(const char* utf8) {
-    wchar_t buf[256];
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, buf, 256);
-    return n > 0 ? std::wstring(buf, n - 1) : std::wstring();
-}
+using zt::Widen;
 }  // namespace
 
 TEST(ZarpExe, CarriesItsVersionIconsAndManifest) {
@@ -440,13 +436,8 @@ TEST(ZarpExe, CarriesItsVersionIconsAndManifest) {
     ::FreeLibrary(mod);
 
     // Terminal-server aware, and the library search limited to the system folder by name.
-    std::string image(1 << 24, '\0');
-    HANDLE f = ::CreateFileW(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD got = 0;
-    ::ReadFile(f, &image[0], (DWORD)image.size(), &got, nullptr);
-    ::CloseHandle(f);
-    image.resize(got);
-    ASSERT_GT(got, 0x200u);
+    const std::string image = zt::ReadFileBytes(exe);
+    ASSERT_GT(image.size(), 0x200u);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + *(const LONG*)(image.data() + 0x3C));
     EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
     EXPECT_NE(image.find("SetDefaultDllDirectories"), std::string::npos);

@@ -175,6 +175,32 @@ std::vector<uint32_t> ZoomedPixels(const CZarpView& v, bool shown) {
     return part;
 }
 
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {};
+    std::string out(::GetFileSize(f, nullptr), '\0');
+    DWORD got = 0;
+    if (!out.empty() && !::ReadFile(f, &out[0], (DWORD)out.size(), &got, nullptr)) got = 0;
+    ::CloseHandle(f);
+    out.resize(got);
+    return out;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD put = 0;
+    if (f != INVALID_HANDLE_VALUE) ::WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
+    if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
+}
+
+std::wstring Widen(const char* utf8) {
+    std::wstring out(strlen(utf8), L'\0');
+    out.resize(::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], (int)out.size() + 1) - 1);
+    return out;
+}
+
 std::vector<uint8_t> ClipboardDib() {
     std::vector<uint8_t> out;
     if (!::OpenClipboard(nullptr)) return out;

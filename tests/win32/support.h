@@ -93,6 +93,12 @@ std::vector<uint32_t> ReadPixels(HBITMAP hBitmap, int* pCx = nullptr, int* pCy =
 std::vector<uint32_t> ZoomedPixels(const CZarpView& v, bool shown = false);
 inline uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
+// A file's bytes, shared with other readers and writers; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+// Makes the file hold exactly these bytes (a read-only attribute is cleared first).
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::wstring Widen(const char* utf8);
+
 // The packed DIB on the clipboard (CF_DIB), empty if there is none.
 std::vector<uint8_t> ClipboardDib();
 // Puts a text on the clipboard, to see whether a command replaced it.

@@ -167,11 +167,7 @@ TEST(Zoom, ReusedMemoryNeverShowsThroughAnywhere) {
     const std::wstring path = std::wstring(temp) + L"zarp-reuse.bmp";
     ::DeleteFileW(path.c_str());
     ASSERT_TRUE(v.SavePicture(path.c_str(), L"zarp-reuse.bmp"));
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::vector<uint8_t> bytes(::GetFileSize(f, nullptr));
-    DWORD got = 0;
-    ::ReadFile(f, bytes.data(), (DWORD)bytes.size(), &got, nullptr);
-    ::CloseHandle(f);
+    const std::string bytes = zt::ReadFileBytes(path);
     ::DeleteFileW(path.c_str());
     ASSERT_GT(bytes.size(), 14u);
     EXPECT_EQ(zt::DibPixels(std::vector<uint8_t>(bytes.begin() + 14, bytes.end()), &cx, &cy), want);
