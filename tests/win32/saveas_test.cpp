@@ -331,7 +331,9 @@ TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
         } else {
             EXPECT_EQ(text, r.text);
         }
-        if (!zarp::IsDosDeviceName(r.name)) EXPECT_EQ(ReadFileBytes(target), before);
+        if (!zarp::IsDosDeviceName(r.name)) {
+            EXPECT_EQ(ReadFileBytes(target), before);
+        }
         EXPECT_EQ(catcher.count, 1);
         EXPECT_TRUE(Leftovers(r.dir).empty());
     }

@@ -190,14 +190,16 @@ std::string ReadFileBytes(const std::wstring& path) {
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
     DWORD put = 0;
-    if (f != INVALID_HANDLE_VALUE) ::WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
-    if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
+    ::WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
+    ::CloseHandle(f);
 }
 
 std::wstring Widen(const char* utf8) {
     std::wstring out(strlen(utf8), L'\0');
-    out.resize(::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], (int)out.size() + 1) - 1);
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], (int)out.size() + 1);
+    out.resize(n > 0 ? n - 1 : 0);  // a UTF-8 text never needs more UTF-16 units than it has bytes
     return out;
 }
 

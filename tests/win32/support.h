@@ -97,6 +97,7 @@ inline uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) <<
 std::string ReadFileBytes(const std::wstring& path);
 // Makes the file hold exactly these bytes (a read-only attribute is cleared first).
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// A UTF-8 text as UTF-16; empty if it is not valid UTF-8.
 std::wstring Widen(const char* utf8);
 
 // The packed DIB on the clipboard (CF_DIB), empty if there is none.
