@@ -1,5 +1,6 @@
 #include "frame.h"
 #include <commctrl.h>
+#include "busy.h"
 #include "ids.h"
 #include "view.h"
 
@@ -149,6 +150,11 @@ void CFrameWnd::OnSize(UINT nType, int, int) {
 }
 
 void CFrameWnd::OnClose() {
+    // Work under way beside the window (a save) ends first; the frame closes after it.
+    if (afx::CBusyJob* job = afx::CBusyJob::Running()) {
+        job->CloseOwnerWhenDone();
+        return;
+    }
     CDocument* pDoc = GetActiveDocument();
     if (pDoc && !pDoc->SaveModified()) return;
     DestroyWindow();
@@ -297,10 +303,15 @@ BOOL CALLBACK CancelModal(HWND hWnd, LPARAM frame) {
 }
 }  // namespace
 
-BOOL CFrameWnd::OnQueryEndSession() { return TRUE; }  // nothing here asks to be saved
+// Nothing here asks to be saved; a save under way asks the session to wait (its reason
+// was given when it began).
+BOOL CFrameWnd::OnQueryEndSession() { return afx::CBusyJob::Running() ? FALSE : TRUE; }
 
 void CFrameWnd::OnEndSession(BOOL bEnding) {
     if (!bEnding) return;  // another program kept the session: everything stays as it is
+    // Work under way stops before it changes anything more: a save is cancelled and no
+    // rename starts after this, so the old file stays whole.
+    if (afx::CBusyJob* job = afx::CBusyJob::Running()) job->CancelAndWait();
     // The session ends: an open dialog or box ends as the user's Cancel would, and what
     // a normal exit writes is written now, as the process ends once this returns.
     if (!::IsWindowEnabled(m_hWnd)) ::EnumThreadWindows(::GetCurrentThreadId(), &CancelModal, (LPARAM)m_hWnd);

@@ -1,8 +1,9 @@
 #include "handles.h"
+#include <atomic>
 
 namespace afx {
 namespace {
-int g_live[(int)HandleKind::Count];
+std::atomic<int> g_live[(int)HandleKind::Count];
 int g_selectedDeletes;
 AllocGate g_gate = nullptr;
 }  // namespace

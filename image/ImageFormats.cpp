@@ -26,10 +26,24 @@ zarp::SaveOptions PngOptions() {
 }
 }  // namespace
 
+namespace {
+DWORD g_pauseEveryMiB = 0;
+}  // namespace
+
+DWORD SetWritePauseForTesting(DWORD msPerMiB) {
+    const DWORD previous = g_pauseEveryMiB;
+    g_pauseEveryMiB = msPerMiB;
+    return previous;
+}
+
 DWORD WriteAll(HANDLE hFile, const void* p, uint64_t bytes) {
+    // A mebibyte at a time: a cancelled save stops within one piece.
+    constexpr uint64_t kPiece = 1 << 20;
     const auto* b = static_cast<const BYTE*>(p);
     while (bytes > 0) {
-        const DWORD chunk = bytes > 0x40000000u ? 0x40000000u : (DWORD)bytes;
+        if (zarp::SaveCancelled()) return ERROR_CANCELLED;
+        if (g_pauseEveryMiB) ::Sleep(g_pauseEveryMiB);
+        const DWORD chunk = (DWORD)(bytes > kPiece ? kPiece : bytes);
         DWORD written = 0;
         if (!::WriteFile(hFile, b, chunk, &written, nullptr)) return ::GetLastError();
         if (written != chunk) return ERROR_DISK_FULL;

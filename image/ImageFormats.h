@@ -21,8 +21,11 @@ public:
     virtual DWORD Write(HANDLE hFile) = 0;
 };
 
-// Writes all the bytes for a writer, or says why not; a short write means the disk is full.
+// Writes all the bytes for a writer, or says why not; a short write means the disk is
+// full, and a cancelled save (zarp::SaveCancelled) stops between pieces.
 DWORD WriteAll(HANDLE hFile, const void* p, uint64_t bytes);
+// Slows every writer by ms per mebibyte, for tests of a slow disk; returns the old pause.
+DWORD SetWritePauseForTesting(DWORD msPerMiB);
 
 struct ImageFormat {
     const wchar_t* typeText;   // in the save dialog's type list

@@ -11,12 +11,14 @@ class CPngWriter : public CImageWriter {
 public:
     CPngWriter();
     ~CPngWriter() override;
-    // Reads the picture into one buffer of 24-bit rows and makes the imaging factory:
+    // Reads the picture into one buffer of 24-bit rows and checks that the imaging
+    // component can be had:
     // ERROR_NOT_ENOUGH_MEMORY without the buffer, kErrorNoImagingComponent without COM
     // or the component.
     DWORD Prepare(HBITMAP hBitmap, int cx, int cy, HWND hWnd) override;
-    // Encodes the picture into memory and writes it out: 0, or the component's error
-    // (a system error code where it carries one).
+    // Encodes the picture straight into the file (no copy of the encoded file is kept in
+    // memory), with an imaging factory of the calling thread's own: 0, or the
+    // component's error (a system error code where it carries one).
     DWORD Write(HANDLE hFile) override;
 
     // Makes the component's creation, or every encoding, fail with that result, as the
@@ -27,5 +29,4 @@ private:
     CGlobalMem m_pixels;
     int m_cx = 0, m_cy = 0;
     UINT m_stride = 0;
-    CComPtr<IWICImagingFactory> m_factory;
 };

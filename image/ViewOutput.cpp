@@ -1,5 +1,6 @@
 // The output rectangle, cut out of the clean zoomed copy, and the clipboard copy.
 #include "../view/ZarpView.h"
+#include "../framework/busy.h"
 #include "../framework/waitcursor.h"
 #include "DibUtil.h"
 
@@ -29,13 +30,14 @@ void CZarpView::OnEditCopy() {
         return;
     }
     // Another program may hold the clipboard for a moment: it is asked again for about
-    // a second, with growing pauses, before the box says so.
+    // a second, with growing pauses, before the box says so. The window goes on painting
+    // and answering meanwhile; input waits.
     static const DWORD kPausesMs[] = {20, 40, 80, 160, 300, 400};
     bool opened = ::OpenClipboard(m_hWnd) != FALSE;
     if (!opened) {
         CWaitCursor wait;
         for (DWORD pause : kPausesMs) {
-            ::Sleep(pause);
+            afx::PauseAnswering(pause);
             if ((opened = ::OpenClipboard(m_hWnd) != FALSE)) break;
         }
     }

@@ -3,6 +3,7 @@
 // failure never destroys the file that was there and is told with its real cause, and
 // the remembered folder.
 #include "../view/ZarpView.h"
+#include "../framework/busy.h"
 #include "../framework/waitcursor.h"
 #include "DibUtil.h"
 #include "ImageFormats.h"
@@ -51,6 +52,20 @@ CString FailureText(const CString& fileName, DWORD err) {
     case zarp::kErrorFolderRefusesFiles:
         return fileName + L" に書き込めません。このフォルダーには新しいファイルを作成できません。"
                           L"アクセス許可がないか、セキュリティ ソフトウェアが書き込みを禁止しています。";
+    case zarp::kErrorSaveStillRunning:
+        return fileName + L" に書き込めません。別の Zarp がこのファイルを保存していて、まだ終わっていません。";
+    case zarp::kErrorNoTemporaryName:
+        return fileName + L" に書き込めません。同じフォルダーにある一時ファイル (*.zarp.tmp) の名前がすべて使われています。";
+    case zarp::kErrorCannotKeepAccessRules:
+        return fileName + L" に書き込めません。元のファイルのアクセス許可を新しいファイルに設定できません。"
+                          L"元のファイルはそのまま残っています。";
+    case zarp::kErrorCannotKeepEncryption:
+        return fileName + L" に書き込めません。元のファイルは暗号化されていますが、新しいファイルを暗号化できません。"
+                          L"元のファイルはそのまま残っています。";
+    case zarp::kErrorFolderNotReusable:
+        return fileName + L" に書き込めません。保存先のフォルダーは、次回の保存ダイアログで開けない場所です。";
+    case ERROR_NOT_SUPPORTED:
+        return fileName + L" に書き込めません。ファイルではありません (フォルダーまたはリンクです)。";
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
         return L"メモリが不足しているため、" + fileName + L" を保存できません。";
@@ -82,24 +97,32 @@ void CZarpView::OnFileSaveAs() {
     const zarp::NameAndFormat named = zarp::FormatForName(dlg.GetPathName().str(), extensions, chosen);
     const CString path(named.path.c_str());
     const CString fileName(named.path.substr(named.path.find_last_of(L"\\/") + 1).c_str());
-    CFileStatus status;
-    if (named.path != dlg.GetPathName().str() && CFile::GetStatus(path, status) &&
+    // Asked about what the save would write: where a link leads, in its long form.
+    if (named.path != dlg.GetPathName().str() && zarp::ResolveSaveTarget(named.path).exists &&
         MessageBox(fileName + L" は既に存在します。\n上書きしますか?", L"名前を付けて保存",
                    MB_ICONEXCLAMATION | MB_YESNO | MB_DEFBUTTON2) != IDYES)
         return;
     if (SavePicture(path, fileName)) m_nSaveType = (int)named.format + 1;
 }
 
+namespace {
+const afx::CBusyJob::Texts kSaveTexts = {
+    L"Zarp",
+    {L"保存しています…", L"別の Zarp が同じファイルを保存しています…"},
+    L"ｷｬﾝｾﾙ",
+    L"画像を保存しています。",
+};
+}  // namespace
+
 bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
     const CRect output = OutputRect();
     if (output.IsRectEmpty()) return false;
-    CFileStatus status;
-    if (CFile::GetStatus(path, status) && (status.m_attribute & CFile::readOnly)) {
+    // Decided on the file the save writes: a link to a read-only file is refused too.
+    const zarp::SaveTarget target = zarp::ResolveSaveTarget(path.str());
+    if (!target.error && target.exists && (target.attributes & FILE_ATTRIBUTE_READONLY)) {
         Warn(FailureText(fileName, ERROR_WRITE_PROTECT));  // the read-only text
         return false;
     }
-    // Waits for other programs that hold a file for a moment: the thread handles no
-    // message meanwhile.
     CWaitCursor wait;
     CDibUtil util;
     util.SplitPath(path);
@@ -110,21 +133,65 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
 
     // The picture and what the writer needs come first: when memory runs out, no file
     // has been touched.
-    DWORD err = 0;
     const std::unique_ptr<CImageWriter> writer = format.makeWriter();
     ::SetLastError(0);
     if (!ExtractRange()) {
-        err = ::GetLastError();
-        if (err == 0) err = ERROR_NOT_ENOUGH_MEMORY;  // the output bitmap could not be made
-    } else if (!(err = writer->Prepare(m_bmpWork, output.Width(), output.Height(), m_hWnd))) {
-        err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer->Write(h); }, format.saveOptions());
+        const DWORD err = ::GetLastError();
+        Warn(FailureText(fileName, err ? err : ERROR_NOT_ENOUGH_MEMORY));  // the output bitmap could not be made
+        return false;
+    }
+    if (DWORD err = writer->Prepare(m_bmpWork, output.Width(), output.Height(), m_hWnd)) {
+        Warn(FailureText(fileName, err));
+        return false;
     }
     // The folder is remembered after the picture is saved: the picture matters more,
     // and a settings file that cannot be written never costs it.
+    const CString previousWork = m_strWork;
     m_strWork = zarp::FolderOfDir(util.m_strDir.str());
-    DWORD settingsErr = 0;
-    WriteSettings(&settingsErr);
-    if (err)
+    // The writes and every wait run beside the window, which keeps answering; the
+    // frame takes no input meanwhile, so nothing else starts.
+    DWORD err = 0, settingsErr = 0;
+    bool oldFileLost = false;
+    const auto save = [&](bool inPlace) {
+        return afx::CBusyJob::Run(::GetAncestor(m_hWnd, GA_ROOT), kSaveTexts, [&](afx::CBusyJob& job) {
+            zarp::SaveControl control;
+            control.cancel = job.CancelEvent();
+            control.lockWaitMs = INFINITE;  // as long as the user lets it: the progress window cancels
+            control.onLockWait = [&job](bool waiting) { job.SetStage(waiting ? 1 : 0); };
+            control.writeInPlace = inPlace;
+            err = zarp::SaveReplacing(path.str(), [&writer](HANDLE h) { return writer->Write(h); },
+                                      format.saveOptions(), &control);
+            oldFileLost = control.oldFileLost;
+            if (err == ERROR_CANCELLED || err == zarp::kErrorWriteInPlaceNeeded) return err;
+            control.writeInPlace = false;
+            WriteSettings(&settingsErr, &control);
+            return err;
+        });
+    };
+    if (DWORD failed = save(false)) err = failed;
+    if (err == zarp::kErrorWriteInPlaceNeeded) {
+        // The folder takes no new file, but the file itself may be written: where it
+        // stands, and a failure midway would lose it, so the user decides.
+        if (MessageBox(fileName + L" は、このフォルダーに新しいファイルを作成できないため、元のファイルに直接書き込みます。"
+                                  L"書き込み中にエラーが発生すると、元のファイルは失われます。\n上書きしますか?",
+                       L"名前を付けて保存", MB_ICONEXCLAMATION | MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+            m_strWork = previousWork;
+            return false;
+        }
+        err = 0;
+        if (DWORD failed = save(true)) err = failed;
+        if (err && !oldFileLost && err != ERROR_CANCELLED) {
+            Warn(FailureText(fileName, err) + L"\n元のファイルはそのまま残っています。");
+            return false;
+        }
+    }
+    if (err == ERROR_CANCELLED) {  // the user's choice, or the session's end: the old file is whole
+        m_strWork = previousWork;
+        return false;
+    }
+    if (err && oldFileLost)
+        Warn(FailureText(fileName, err) + L"\n書き込みの途中で失敗したため、元のファイルは失われました。");
+    else if (err)
         Warn(FailureText(fileName, err));
     else if (settingsErr)
         Warn(L"画像は保存しましたが、保存先のフォルダーを次回のために記憶できません。" + FailureText(L"zp.x", settingsErr));

@@ -49,6 +49,7 @@ SaveOptions SettingsSaveOptions() {
     SaveOptions options;
     options.followLink = false;  // a link is neither followed nor replaced
     options.keepReadOnly = true;
+    options.placeCompleteLeftover = true;
     options.isLeftover = BeginsAsSettings;
     options.isComplete = [](const std::string& head, const std::string&, uint64_t size) {
         return head.size() == size && IsCompleteSettings(head);
@@ -57,12 +58,20 @@ SaveOptions SettingsSaveOptions() {
 }
 }  // namespace
 
-DWORD SaveSettingsFile(const std::wstring& file, const std::string& bytes) {
-    return SaveReplacing(file, [&bytes](HANDLE h) -> DWORD {
+DWORD SaveSettingsFile(const std::wstring& file, const std::string& bytes, SaveControl* control) {
+    // The program's own file: written in place without a question when its folder takes
+    // no new files (its new size secured first).
+    SaveControl plain;
+    if (!control) control = &plain;
+    const bool unasked = control->writeInPlaceUnasked;
+    control->writeInPlaceUnasked = true;
+    const DWORD err = SaveReplacing(file, [&bytes](HANDLE h) -> DWORD {
         DWORD written = 0;
         if (!::WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr)) return ::GetLastError();
         return written == bytes.size() ? 0 : ERROR_DISK_FULL;
-    }, SettingsSaveOptions());
+    }, SettingsSaveOptions(), control);
+    control->writeInPlaceUnasked = unasked;
+    return err;
 }
 
 DWORD ReadSettingsFile(const std::wstring& file, std::string& bytes) {
@@ -84,13 +93,17 @@ void CZarpView::ReadSettings() {
     // The start folder, unless the file names a folder.
     m_strWork = m_strInitDir;
     const std::wstring file = InFolder(m_strInitDir, L"zp.x");
+    // The start never waits for another Zarp's rewrite of zp.x: its lock is only tried,
+    // the file read as it stands, and a leftover left for a later start.
+    zarp::SaveControl tryOnly;
+    tryOnly.lockWaitMs = 0;
     // A whole zp.x that an interrupted rewrite left under its temporary name only.
-    zarp::RecoverLeftovers(file, zarp::SettingsSaveOptions());
+    zarp::RecoverLeftovers(file, zarp::SettingsSaveOptions(), &tryOnly);
     switch (zarp::ProbeFile(file)) {
     case zarp::FileKind::missing:
         // A first run: the file is written with the start folder, when the dialog could
         // be given that folder (a link pointing nowhere stays as it is).
-        WriteSettings();
+        WriteSettings(nullptr, &tryOnly);
         return;
     case zarp::FileKind::other:
         return;  // a link, a folder or a device is neither followed nor rewritten
@@ -101,7 +114,7 @@ void CZarpView::ReadSettings() {
     if (zarp::ReadSettingsFile(file, buffer)) return;  // a read error leaves the file alone
     const size_t got = buffer.size();
     if (got == 0) {
-        WriteSettings();
+        WriteSettings(nullptr, &tryOnly);
         return;
     }
     auto folder = zarp::ParseSettings(buffer);
@@ -110,19 +123,22 @@ void CZarpView::ReadSettings() {
     if (!text.IsEmpty() && (size_t)text.GetLength() < zarp::kMaxPath) m_strWork = text;
 }
 
-bool CZarpView::WriteSettings(DWORD* pError) {
+bool CZarpView::WriteSettings(DWORD* pError, zarp::SaveControl* pControl) {
     if (pError) *pError = 0;
     // A folder the save dialog could not be given is never written to the file.
-    if (zarp::UsableFolder(m_strWork.str()).empty()) return false;
+    if (zarp::UsableFolder(m_strWork.str()).empty()) {
+        if (pError) *pError = zarp::kErrorFolderNotReusable;
+        return false;
+    }
     std::string folder;
     bool utf8 = !ToAnsi(m_strWork, folder);
     if (utf8) folder = ToUtf8(m_strWork);
     _wchdir(m_strInitDir);
     // Written beside the old file and renamed over it when complete: a reader finds the
     // old file or the new one, never none; read-only again afterwards.
-    const DWORD err = zarp::SaveSettingsFile(InFolder(m_strInitDir, L"zp.x"), zarp::BuildSettings(folder, utf8));
-    // A zp.x that is a link, a folder or a device is left alone on purpose: no error.
-    if (pError) *pError = err == ERROR_NOT_SUPPORTED ? 0 : err;
+    const DWORD err = zarp::SaveSettingsFile(InFolder(m_strInitDir, L"zp.x"), zarp::BuildSettings(folder, utf8), pControl);
+    // A zp.x that is a link, a folder or a device is left alone, and said.
+    if (pError) *pError = err;
     // The folder stays remembered for this run whatever happened.
     return err == 0;
 }

@@ -4,6 +4,9 @@
 #include "../framework/afxwin.h"
 
 class CMainFrame;
+namespace zarp {
+struct SaveControl;
+}
 
 class CZarpView : public CScrollView {
     DECLARE_DYNCREATE(CZarpView)
@@ -78,10 +81,10 @@ public:
 
     // Settings file and help page.
     void ReadSettings();
-    // Rewrites zp.x with m_strWork; false when the folder is one the dialog could not
-    // be given or zp.x is no regular file (left alone, *pError 0), or when the write
-    // failed (*pError says why).
-    bool WriteSettings(DWORD* pError = nullptr);
+    // Rewrites zp.x with m_strWork; false, with *pError saying why, when the folder is
+    // one the dialog could not be given again, zp.x is no regular file (left alone), or
+    // the write failed. pControl: how the rewrite may wait (a start only tries).
+    bool WriteSettings(DWORD* pError = nullptr, zarp::SaveControl* pControl = nullptr);
     void OnHelpPage();
 
     // True when a picture exists that has a non-empty zoomed size.

@@ -157,14 +157,17 @@ TEST_F(SaveFixture, AnExistingWritableFileIsReplacedAfterTheQuestion) {
 }
 
 TEST_F(SaveFixture, AnUnwritableSettingsFileNeverStopsTheSave) {
-    // zp.x cannot be written when a folder stands in its place (left alone, no word),
-    // nor while another program holds it (the picture is saved, one box says why the
-    // folder is not remembered).
+    // zp.x cannot be written when a folder stands in its place (left alone), nor while
+    // another program holds it: the picture is saved, and one box says why the folder
+    // is not remembered.
     const std::wstring settings = start + L"\\zp.x";
+    const std::wstring kept = L"画像は保存しましたが、保存先のフォルダーを次回のために記憶できません。zp.x に書き込めません。";
     ::SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(settings.c_str());
     ASSERT_TRUE(::CreateDirectoryW(settings.c_str(), nullptr));
+    zt::WarningCatcher folder;
     EXPECT_TRUE(w.view->SavePicture((out + L"\\shot.bmp").c_str(), L"shot.bmp"));
+    EXPECT_EQ(folder.Stop(), kept + L"ファイルではありません (フォルダーまたはリンクです)。");
     EXPECT_EQ(ReadFileBytes(out + L"\\shot.bmp").size(), kShotFileBytes);
     EXPECT_EQ(w.view->m_strWork, CString(out.c_str()));  // remembered for this run
     ::RemoveDirectoryW(settings.c_str());
@@ -172,8 +175,7 @@ TEST_F(SaveFixture, AnUnwritableSettingsFileNeverStopsTheSave) {
     HANDLE held = ::CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     zt::WarningCatcher catcher;
     EXPECT_TRUE(w.view->SavePicture((out + L"\\shot.bmp").c_str(), L"shot.bmp"));
-    EXPECT_EQ(catcher.Stop(), L"画像は保存しましたが、保存先のフォルダーを次回のために記憶できません。"
-                              L"zp.x に書き込めません。読取専用か、または使用中です。");
+    EXPECT_EQ(catcher.Stop(), kept + L"読取専用か、または使用中です。");
     ::CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(settings).size(), 20u);
     EXPECT_TRUE(Leftovers(start).empty());
