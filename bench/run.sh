@@ -94,6 +94,8 @@ for geometry in 1920x1080 2560x1440 3840x2160; do
         check "save100@$geometry" "$(value save_ratio "$values")" 3
         check "png-save@$geometry" "$(value png_save_ratio "$values")" 1.5
     fi
+    # The frame answers within half a second while a save waits, at every screen size.
+    check "save-wait-answer@$geometry" "$(echo "$(value save_wait_answer_ms "$values") / 500" | bc -l)" 1
     if [ "$geometry" = 1920x1080 ]; then
         check "slider-after-idle@$geometry" "$(echo "$(value slider_answer_ms "$values") / 400" | bc -l)" 1
         idle_cpu >>"$out"

@@ -158,14 +158,15 @@ void CBusyJob::ShowProgress() {
     if (!m_hProgress) return;
     ::SetWindowLongPtrW(m_hProgress, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_hFont = MessageFont(dpi);
-    m_hText = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, px(14), px(14),
+    const int stage = m_stage;
+    m_shownStage = stage >= 0 && (size_t)stage < texts.stages.size() ? stage : -1;
+    m_hText = ::CreateWindowExW(0, L"STATIC", m_shownStage >= 0 ? texts.stages[(size_t)stage] : L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, px(14), px(14),
                                 px(312), px(36), m_hProgress, (HMENU)(INT_PTR)kTextId, hInst, nullptr);
     HWND button = ::CreateWindowExW(0, L"BUTTON", texts.cancel, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                     px(340 - 14 - 88), px(92 - 12 - 26), px(88), px(26), m_hProgress,
                                     (HMENU)(INT_PTR)IDCANCEL, hInst, nullptr);
     for (HWND h : {m_hText, button})
         if (h && m_hFont) ::SendMessageW(h, WM_SETFONT, (WPARAM)m_hFont, FALSE);
-    m_shownStage = -1;
     ::ShowWindow(m_hProgress, SW_SHOWNORMAL);
     if (button) ::SetFocus(button);
 }

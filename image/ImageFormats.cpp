@@ -27,12 +27,12 @@ zarp::SaveOptions PngOptions() {
 }  // namespace
 
 namespace {
-DWORD g_pauseEveryMiB = 0;
+DWORD g_pausePerPiece = 0;
 }  // namespace
 
-DWORD SetWritePauseForTesting(DWORD msPerMiB) {
-    const DWORD previous = g_pauseEveryMiB;
-    g_pauseEveryMiB = msPerMiB;
+DWORD SetWritePauseForTesting(DWORD msPerPiece) {
+    const DWORD previous = g_pausePerPiece;
+    g_pausePerPiece = msPerPiece;
     return previous;
 }
 
@@ -42,7 +42,7 @@ DWORD WriteAll(HANDLE hFile, const void* p, uint64_t bytes) {
     const auto* b = static_cast<const BYTE*>(p);
     while (bytes > 0) {
         if (zarp::SaveCancelled()) return ERROR_CANCELLED;
-        if (g_pauseEveryMiB) ::Sleep(g_pauseEveryMiB);
+        if (g_pausePerPiece) ::Sleep(g_pausePerPiece);
         const DWORD chunk = (DWORD)(bytes > kPiece ? kPiece : bytes);
         DWORD written = 0;
         if (!::WriteFile(hFile, b, chunk, &written, nullptr)) return ::GetLastError();

@@ -24,8 +24,9 @@ public:
 // Writes all the bytes for a writer, or says why not; a short write means the disk is
 // full, and a cancelled save (zarp::SaveCancelled) stops between pieces.
 DWORD WriteAll(HANDLE hFile, const void* p, uint64_t bytes);
-// Slows every writer by ms per mebibyte, for tests of a slow disk; returns the old pause.
-DWORD SetWritePauseForTesting(DWORD msPerMiB);
+// Slows every writer by ms for each piece it writes (a mebibyte at most), for tests of
+// a slow disk; returns the old pause.
+DWORD SetWritePauseForTesting(DWORD msPerPiece);
 
 struct ImageFormat {
     const wchar_t* typeText;   // in the save dialog's type list

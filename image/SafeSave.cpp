@@ -453,18 +453,28 @@ DWORD ApplyProtection(HANDLE file, const KeptProtection& kept) {
     PSECURITY_DESCRIPTOR sd = nullptr;
     if (::GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &current, nullptr, &sd))
         return kErrorCannotKeepAccessRules;
-    std::vector<unsigned char> inherited;
+    std::vector<unsigned char> inherited, own;
     DWORD inheritedCount = 0;
-    for (DWORD i = 0; !kept.daclProtected && current && i < current->AceCount; ++i) {
+    for (DWORD i = 0; current && i < current->AceCount; ++i) {
         void* ace = nullptr;
         if (!::GetAce(current, i, &ace)) continue;
         const auto* header = static_cast<const ACE_HEADER*>(ace);
-        if (!(header->AceFlags & INHERITED_ACE)) continue;
         const auto* bytes = static_cast<const unsigned char*>(ace);
-        inherited.insert(inherited.end(), bytes, bytes + header->AceSize);
-        ++inheritedCount;
+        const bool isInherited = header->AceFlags & INHERITED_ACE;
+        (isInherited ? inherited : own).insert((isInherited ? inherited : own).end(), bytes, bytes + header->AceSize);
+        inheritedCount += isInherited ? 1 : 0;
     }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    const bool nowProtected = ::GetSecurityDescriptorControl(sd, &control, &revision) && (control & SE_DACL_PROTECTED);
     ::LocalFree(sd);
+    // The new file has those rules already (a system that gives every file its own
+    // entries, as Wine does from the file's mode, shows this for every file).
+    if (own == kept.explicitAces && nowProtected == kept.daclProtected) return 0;
+    if (kept.daclProtected) {
+        inherited.clear();
+        inheritedCount = 0;
+    }
     const DWORD size = (DWORD)((sizeof(ACL) + kept.explicitAces.size() + inherited.size() + 3) & ~size_t(3));
     std::vector<unsigned char> buffer(size);
     auto* acl = reinterpret_cast<PACL>(buffer.data());
@@ -604,6 +614,7 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
     if (DWORD err = Resolve(target, options.followLink, t)) return err;
     Recover(t, options, false);
     KeptProtection kept;
+    const bool protect = t.exists && options.keepProtection;
     if (t.exists) {
         // A target another program holds without letting it be replaced: waited for, and
         // said now if it stays held, before a whole picture is written for nothing. The
@@ -614,7 +625,7 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
             const DWORD e = h.IsValid() ? 0 : ::GetLastError();
             if (e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION) return e;
             kept = KeptProtection{};
-            return h.IsValid() ? g_protection.read(h.Get(), t.attributes, kept) : 0;
+            return h.IsValid() && protect ? g_protection.read(h.Get(), t.attributes, kept) : 0;
         });
         if (err) return err;
     }
@@ -639,7 +650,7 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
         err = WriteInPlace(t, write, options);
         return err == ERROR_ACCESS_DENIED ? kErrorFolderRefusesFiles : err;
     }
-    DWORD err = t.exists ? g_protection.apply(file.Get(), kept) : 0;
+    DWORD err = protect ? g_protection.apply(file.Get(), kept) : 0;
     if (!err) err = write(file.Get());
     if (!err) err = Finish(file.Get(), t);
     // The last moment a cancel is taken: after it the new file takes the name.

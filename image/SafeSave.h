@@ -67,6 +67,9 @@ struct SaveOptions {
     // A whole leftover takes the place of a missing target by itself (the program's own
     // settings file; never a user's picture).
     bool placeCompleteLeftover = false;
+    // An overwrite keeps the old file's own access rules, encryption and compression
+    // (a user's file); the program's own file takes what its folder gives.
+    bool keepProtection = true;
 };
 
 // How a save may wait, and what it says while it does. A save that runs on a worker

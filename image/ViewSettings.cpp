@@ -50,6 +50,7 @@ SaveOptions SettingsSaveOptions() {
     options.followLink = false;  // a link is neither followed nor replaced
     options.keepReadOnly = true;
     options.placeCompleteLeftover = true;
+    options.keepProtection = false;  // Zarp's own file: what the folder gives
     options.isLeftover = BeginsAsSettings;
     options.isComplete = [](const std::string& head, const std::string&, uint64_t size) {
         return head.size() == size && IsCompleteSettings(head);

@@ -28,7 +28,9 @@ open_save_as() { menu_keys f a; }
 
 # zarp_idle: Zarp has finished whatever the last input started: it opens and closes its
 # file menu only from its message loop.
-zarp_idle() {
+frame_enabled() { drv frame | grep -q '^enabled 1'; }
+zarp_idle() {  # a save under way takes no input (its frame is disabled): waited for first
+    poll 20 frame_enabled
     focus_frame && xdotool key alt+f && poll 6 output_is "popups 1" drv popups &&
         xdotool key Escape && poll 6 output_is "popups 0" drv popups
 }
@@ -73,6 +75,16 @@ check_true "Pillow's reading: the screen at 50 %" px picture "$RUN/shot.bmp" "$W
 check_true "the same as the view shows" px same "$WORK/view.png" "$vx" "$vy" "$WORK/shot.png" 0 0 \
     $((vw < 960 ? vw : 960)) $((vh < 540 ? vh : 540))
 check "zp.x unchanged: the start folder again" "$(settings_bytes "$RUN")" "$(bytes_of "$RUN/zp.x")"
+
+folder_not_remembered() { # CAUSE: the one box after a save whose folder zp.x cannot keep; OK closes it
+    local box
+    box=$(drv dialog 5000 2>&1)
+    check "one box: saved, but the folder is not remembered ($1)" \
+        "control -1 Static \"画像は保存しましたが、保存先のフォルダーを次回のために記憶できません。zp.x に書き込めません。$1\"" \
+        "$(grep '^control -1 Static' <<<"$box")"
+    click_dialog_button 1
+    check_true "closed by a click on OK" drv wait-no-dialog 3000
+}
 
 section "a full path into another folder, a Japanese name"
 open_save_as
@@ -252,6 +264,7 @@ for bad in "$(winpath "$POISON")\\aux" CON; do
             "$(drv save-as "$(winpath "$POISON")\\aux\\inaux" yes 2>&1 | tail -1)"
         poll 6 test -f "$POISON/aux/inaux.bmp"
         check "the picture is there" "BMP3 1920 1080" "$(identify -format '%m %w %h' "$POISON/aux/inaux.bmp" 2>&1)"
+        folder_not_remembered "保存先のフォルダーは、次回の保存ダイアログで開けない場所です。"
         zarp_idle
         check "zp.x does not take that folder" "$(settings_bytes "$POISON")" "$(bytes_of "$POISON/zp.x")"
         open_save_as
@@ -281,6 +294,7 @@ open_save_as
 check "the dialog opens in the start folder" "folder $(winpath "$LINKED")" "$(drv file-dialog 10000 | grep '^folder')"
 check "Save" "closed" "$(drv save-as linked yes 2>&1 | tail -1)"
 poll 6 test -f "$LINKED/linked.bmp"
+folder_not_remembered "ファイルではありません (フォルダーまたはリンクです)。"
 zarp_idle
 check "zp.x is still a link" "real.x" "$(readlink "$LINKED/zp.x")"
 check "what it points to is untouched" "not for Zarp" "$(cat "$LINKED/real.x")"
@@ -290,6 +304,7 @@ ln -sfn nowhere.x "$LINKED/zp.x"
 open_save_as
 check "Save again, zp.x now a link to nothing" "closed" "$(drv save-as linked2 yes 2>&1 | tail -1)"
 poll 6 test -f "$LINKED/linked2.bmp"
+folder_not_remembered "ファイルではありません (フォルダーまたはリンクです)。"
 zarp_idle
 check "zp.x is still that link" "nowhere.x" "$(readlink "$LINKED/zp.x")"
 check "and nothing was made where it points" "" "$(ls "$LINKED" | grep nowhere)"

@@ -263,6 +263,24 @@ bool RefuseOneKind(afx::HandleKind kind, unsigned long long) { return kind != g_
 // and no temporary file is left. Two rows need a special file system: a full disk
 // (tests/win32/full_disk.sh) and a folder the test's user may not write to
 // (tests/win32/unprivileged.sh); they are skipped elsewhere.
+namespace {
+using zarp::KeptProtection;
+// The old file as the test says it was: the real steps apply it to the new file.
+zarp::ProtectionSteps g_realSteps{};
+void (*g_report)(KeptProtection&) = nullptr;
+// apply: null for the real steps.
+void Protect(void (*report)(KeptProtection&), DWORD (*apply)(HANDLE, const KeptProtection&) = nullptr) {
+    g_report = report;
+    const auto reported = [](HANDLE, DWORD, KeptProtection& k) -> DWORD {
+        g_report(k);
+        return 0;
+    };
+    g_realSteps = zarp::SetProtectionStepsForTesting({reported, nullptr});
+    zarp::SetProtectionStepsForTesting({reported, apply ? apply : g_realSteps.apply});
+}
+void Unprotect() { zarp::SetProtectionStepsForTesting(g_realSteps); }
+}  // namespace
+
 TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
     const char* fullDir = std::getenv("ZARP_FULL_DIR");
     const char* lockedDir = std::getenv("ZARP_LOCKED_DIR");
@@ -307,6 +325,19 @@ TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
         {"no COM for the imaging component", out, L"old.png",
          L"old.png に書き込めません。PNG の書き出しに必要な Windows Imaging Component を使用できません。",
          [] { CPngWriter::SetFailureForTesting(CO_E_NOTINITIALIZED, S_OK); }, [] { CPngWriter::SetFailureForTesting(S_OK, S_OK); }},
+        {"every temporary name taken", out, L"taken.bmp",
+         L"taken.bmp に書き込めません。同じフォルダーにある一時ファイル (*.zarp.tmp) の名前がすべて使われています。",
+         [&] { for (unsigned i = 0; i < 10; ++i) ::CreateDirectoryW(zarp::TempNameOf(out + L"\\taken.bmp", i).c_str(), nullptr); },
+         [&] { for (unsigned i = 0; i < 10; ++i) ::RemoveDirectoryW(zarp::TempNameOf(out + L"\\taken.bmp", i).c_str()); }},
+        {"access rules of the old file that cannot be given", out, L"old.bmp",
+         L"old.bmp に書き込めません。元のファイルのアクセス許可を新しいファイルに設定できません。元のファイルはそのまま残っています。",
+         [] {  // as Windows refuses an entry the saver may not set
+             Protect([](KeptProtection& k) { k.explicitAceCount = 1; },
+                     [](HANDLE, const KeptProtection&) { return zarp::kErrorCannotKeepAccessRules; });
+         }, Unprotect},
+        {"an encrypted old file, a new one that cannot be", out, L"old.bmp",
+         L"old.bmp に書き込めません。元のファイルは暗号化されていますが、新しいファイルを暗号化できません。元のファイルはそのまま残っています。",
+         [&] { Protect([](KeptProtection& k) { k.encrypted = true; }); }, Unprotect},
         {"a full disk", fullDir ? Widen(fullDir) : L"", L"kept.bmp",
          L"kept.bmp に書き込めません。ディスクの空き容量が不足しています。"},
         {"a folder and a file of another user", lockedDir ? Widen(lockedDir) : L"", L"theirs.bmp", L"theirs.bmp" + refuses},
@@ -350,9 +381,25 @@ TEST_F(SaveFixture, AFolderThatRefusesNewFilesIsWrittenInPlace) {
     if (!locked) GTEST_SKIP() << "needs a folder of another user (tests/win32/unprivileged.sh)";
     const std::wstring dir = Widen(locked);
     const std::wstring mine = dir + L"\\mine.bmp";
+    // Written where it stands only when the user says so: a failure midway would lose it.
+    zt::WarningCatcher no;
+    EXPECT_FALSE(w.view->SavePicture(mine.c_str(), L"mine.bmp"));
+    EXPECT_EQ(no.Stop(), L"");
+    EXPECT_EQ(no.question.rfind(L"mine.bmp は、このフォルダーに新しいファイルを作成できないため、元のファイルに直接書き込みます。", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(mine), "mine, to be replaced\n");
     zt::WarningCatcher catcher;
+    catcher.answerYes = true;
     EXPECT_TRUE(w.view->SavePicture(mine.c_str(), L"mine.bmp"));
     EXPECT_EQ(catcher.Stop(), L"");
+    EXPECT_FALSE(catcher.question.empty());
+    if (const char* full = std::getenv("ZARP_LOCKED_FULL_DIR")) {  // the new picture does not fit
+        const std::wstring small = Widen(full) + L"\\small.bmp";
+        zt::WarningCatcher yes;
+        yes.answerYes = true;
+        EXPECT_FALSE(w.view->SavePicture(small.c_str(), L"small.bmp"));
+        EXPECT_EQ(yes.Stop(), L"small.bmp に書き込めません。ディスクの空き容量が不足しています。\n元のファイルはそのまま残っています。");
+        EXPECT_EQ(ReadFileBytes(small), "small, keep me whole\n");
+    }
     const auto bytes = ReadFileBytes(mine);
     ASSERT_EQ(bytes.size(), kShotFileBytes);
     EXPECT_EQ(bytes[0], 'B');

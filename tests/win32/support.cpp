@@ -276,7 +276,8 @@ BOOL CALLBACK FindWarningBox(HWND h, LPARAM lp) {
     // for the test's thread, itself waiting in Stop for this one.
     ::InternalGetWindowText(h, caption, 16);
     // Zarp's own boxes and the framework's (captioned with the program's name).
-    if (pid != f->pid || wcscmp(cls, L"#32770") || (wcscmp(caption, L"警告") && wcscmp(caption, L"Zarp")) ||
+    if (pid != f->pid || wcscmp(cls, L"#32770") ||
+        (wcscmp(caption, L"警告") && wcscmp(caption, L"Zarp") && wcscmp(caption, L"名前を付けて保存")) ||
         !::IsWindowVisible(h))
         return TRUE;
     f->found = h;
@@ -292,9 +293,11 @@ WarningCatcher::WarningCatcher() {
             if (f.found) {
                 wchar_t buf[512] = L"";
                 ::GetDlgItemTextW(f.found, 0xFFFF, buf, 512);
-                text = buf;
-                ++count;
-                ::PostMessageW(f.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)::GetDlgItem(f.found, IDOK));
+                const bool asks = ::GetDlgItem(f.found, IDYES) != nullptr;
+                const int button = asks ? (answerYes ? IDYES : IDNO) : IDOK;
+                (asks ? question : text) = buf;
+                count += asks ? 0 : 1;
+                ::PostMessageW(f.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)::GetDlgItem(f.found, button));
                 // Wait for this box to go before looking for another one.
                 while (::IsWindow(f.found) && !m_stop) ::Sleep(5);
             }

@@ -125,6 +125,9 @@ struct WarningCatcher {
     std::wstring Stop();
     std::wstring text;
     int count = 0;
+    // A question box of Save As ("名前を付けて保存", Yes and No) is answered so and noted.
+    std::atomic<bool> answerYes{false};
+    std::wstring question;
 
 private:
     std::atomic<bool> m_stop{false};
