@@ -32,12 +32,7 @@ DWORD CBmpBandWriter::PrepareBands(HBITMAP hBitmap, int cx, int cy, HWND hWnd, S
 DWORD CBmpBandWriter::Write(HANDLE hFile) {
     if (!m_band.Get()) return ERROR_INVALID_PARAMETER;
     const int cy = m_layout.header.biHeight;
-    CDibUtil util;
-    CPalette palette;
-    palette.Attach(util.CreateSystemPalette());
-    CClientDC dc(m_hWnd);
-    CPaletteSelection selPal(dc, palette, false);
-    dc.RealizePalette();
+    CSystemPaletteDC dc(m_hWnd);
     CGlobalLock lock(m_band.Get());
     auto* band = static_cast<BYTE*>(lock.Get());
     if (!band) return ERROR_NOT_ENOUGH_MEMORY;

@@ -1,7 +1,7 @@
 // Writes a display bitmap as a BMP file in bands of rows through one buffer that is
-// reused for every band. The bytes are those of BitmapToDib followed by WriteBmpFile
-// (the pixels read with GetDIBits under the system palette), but no packed DIB of the
-// whole picture is ever made.
+// reused for every band. The bytes are a BMP file header (zarp::MakeBmpFileHeader)
+// followed by what BitmapToDib would give (the pixels read with GetDIBits under the
+// system palette), but no packed DIB of the whole picture is ever made.
 #pragma once
 #include "../framework/afxwin.h"
 #include "../framework/memory.h"

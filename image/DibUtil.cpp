@@ -35,19 +35,27 @@ HPALETTE CDibUtil::CreateSystemPalette() {
     return ::CreatePalette(pal);
 }
 
+namespace {
+HPALETTE TakeSystemPalette(CPalette& palette) {
+    palette.Attach(CDibUtil().CreateSystemPalette());
+    return palette;
+}
+}  // namespace
+
+CSystemPaletteDC::CSystemPaletteDC(HWND hWnd)
+    : m_dc(hWnd), m_selection(m_dc, TakeSystemPalette(m_palette), false) {
+    m_dc.RealizePalette();
+}
+
 CGlobalMem CDibUtil::BitmapToDib(HBITMAP hBitmap, HWND hWnd) {
     BITMAP bm{};
     if (!hBitmap || !::GetObjectW(hBitmap, sizeof bm, &bm)) return CGlobalMem();
     zarp::DibLayout layout = zarp::MakeDibLayout(bm.bmWidth, bm.bmHeight, bm.bmPlanes, bm.bmBitsPixel);
     if (!layout.ok || bm.bmWidth <= 0 || bm.bmHeight <= 0) return CGlobalMem();
 
-    CPalette palette;
-    palette.Attach(CreateSystemPalette());
-    CClientDC dc(hWnd);
-    CPaletteSelection selPal(dc, palette, false);
+    CSystemPaletteDC dc(hWnd);
     CGlobalMem block;
     if (!block.Alloc(GMEM_MOVEABLE, (SIZE_T)layout.totalBytes)) return CGlobalMem();
-    dc.RealizePalette();
     {
         CGlobalLock lock(block.Get());
         auto* p = static_cast<BYTE*>(lock.Get());

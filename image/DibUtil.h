@@ -1,9 +1,25 @@
-// Conversion of display bitmaps to packed DIBs under the display's palette, the BMP
-// writer and path splitting, used by Copy and Save As for the length of one command.
+// Conversion of display bitmaps to packed DIBs under the display's palette, the device
+// context every reader of the output bitmap takes, and path splitting, used by Copy and
+// Save As for the length of one command.
 #pragma once
 #include "../framework/afxwin.h"
 #include "../framework/memory.h"
 #include "dib_format.h"
+
+// The window's device context with the display's system palette selected and realised,
+// for its scope: how every reader of the output bitmap (Copy, both writers) takes it.
+class CSystemPaletteDC {
+public:
+    explicit CSystemPaletteDC(HWND hWnd);
+    CSystemPaletteDC(const CSystemPaletteDC&) = delete;
+    CSystemPaletteDC& operator=(const CSystemPaletteDC&) = delete;
+    operator HDC() const { return m_dc; }
+
+private:
+    CPalette m_palette;
+    CClientDC m_dc;
+    CPaletteSelection m_selection;
+};
 
 class CDibUtil : public CWnd {
     DECLARE_MESSAGE_MAP()

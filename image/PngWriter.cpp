@@ -116,12 +116,7 @@ DWORD CPngWriter::Prepare(HBITMAP hBitmap, int cx, int cy, HWND hWnd) {
 
     // Top row first, three bytes a pixel (blue, green, red), as the encoder takes them;
     // read through the window with the system palette, as the BMP's are.
-    CDibUtil util;
-    CPalette palette;
-    palette.Attach(util.CreateSystemPalette());
-    CClientDC dc(hWnd);
-    CPaletteSelection selPal(dc, palette, false);
-    dc.RealizePalette();
+    CSystemPaletteDC dc(hWnd);
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     CGlobalLock lock(m_pixels.Get());

@@ -5,6 +5,7 @@
 #include <vector>
 #include "../framework/handle.h"
 #include "path_rules.h"
+#include "path_split.h"
 
 namespace zarp {
 namespace {
@@ -96,11 +97,6 @@ EntryKind KindOf(HANDLE h) {
     if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info))
         return EntryKind::other;
     return ClassifyEntry(info.FileAttributes, info.ReparseTag);
-}
-
-size_t NameStart(const std::wstring& path) {
-    size_t sep = path.find_last_of(L"\\/");
-    return sep == std::wstring::npos ? 0 : sep + 1;
 }
 
 bool SameText(const std::wstring& a, const std::wstring& b) {

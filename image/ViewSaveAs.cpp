@@ -96,7 +96,7 @@ void CZarpView::OnFileSaveAs() {
                               ? dlg.m_ofn.nFilterIndex - 1 : 0;
     const zarp::NameAndFormat named = zarp::FormatForName(dlg.GetPathName().str(), extensions, chosen);
     const CString path(named.path.c_str());
-    const CString fileName(named.path.substr(named.path.find_last_of(L"\\/") + 1).c_str());
+    const CString fileName(zarp::NameOf(named.path).c_str());
     // Asked about what the save would write: where a link leads, in its long form.
     if (named.path != dlg.GetPathName().str() && zarp::ResolveSaveTarget(named.path).exists &&
         MessageBox(fileName + L" は既に存在します。\n上書きしますか?", L"名前を付けて保存",

@@ -5,15 +5,12 @@
 #include "../framework/handle.h"
 #include "SafeSave.h"
 #include "path_rules.h"
+#include "path_split.h"
 #include "settings_format.h"
 
 namespace {
 // A file in the start folder, by its full path.
-std::wstring InFolder(const CString& folder, const wchar_t* name) {
-    std::wstring path = folder.str();
-    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
-    return path + name;
-}
+std::wstring InFolder(const CString& folder, const wchar_t* name) { return zarp::InFolder(folder.str(), name); }
 
 // The folder in the system's narrow code page, or nothing if it cannot hold it.
 bool ToAnsi(const CString& folder, std::string& out) {

@@ -1,4 +1,5 @@
 #include "path_rules.h"
+#include "path_split.h"
 
 namespace zarp {
 namespace {
@@ -135,8 +136,7 @@ uint64_t PathKey(const std::wstring& upperCasePath) {
 }
 
 std::wstring TempPathFor(const std::wstring& target, uint64_t key, unsigned attempt) {
-    const size_t sep = target.find_last_of(L"\\/");
-    const size_t nameAt = sep == std::wstring::npos ? 0 : sep + 1;
+    const size_t nameAt = NameStart(target);
     size_t keep = target.size() - nameAt;
     if (keep > kTempNameKeep) {
         keep = kTempNameKeep;

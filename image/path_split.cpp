@@ -2,10 +2,21 @@
 
 namespace zarp {
 
+size_t NameStart(const std::wstring& path) {
+    const size_t sep = path.find_last_of(L"\\/");
+    return sep == std::wstring::npos ? 0 : sep + 1;
+}
+
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) return name;
+    const wchar_t last = folder.back();
+    return last == L'\\' || last == L'/' ? folder + name : folder + L'\\' + name;
+}
+
 PathParts SplitPath(const std::wstring& path) {
     PathParts out;
     if (path.empty()) return out;
-    size_t sep = path.find_last_of(L"\\/");
+    const size_t sep = NameStart(path) - 1;  // npos when there is none
     std::wstring drive;
     size_t start = 0;
     if (path.size() >= 2 && path[1] == L':') {

@@ -13,6 +13,15 @@ struct PathParts {
 
 PathParts SplitPath(const std::wstring& path);
 
+// Where the path's last component begins: just after its last separator (\ or /), or
+// 0 when it has none.
+size_t NameStart(const std::wstring& path);
+// The path's last component ("C:\a\b.bmp" gives "b.bmp").
+inline std::wstring NameOf(const std::wstring& path) { return path.substr(NameStart(path)); }
+// name in folder, with one separator between them ("C:\a" or "C:\a\" and "zp.x" give
+// "C:\a\zp.x"; an empty folder gives the name alone).
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name);
+
 // The folder to remember for a saved file: dir without its final separator
 // ("C:\a\b\" gives "C:\a\b", "C:\" gives "C:", "" gives "").
 std::wstring FolderOfDir(const std::wstring& dir);

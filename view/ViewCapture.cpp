@@ -39,7 +39,7 @@ void CZarpView::OnTimer(UINT_PTR nIDEvent) {
     if (m_bPending) {
         // The stamp as it is written; the wait itself is measured on the monotonic clock.
         m_nNowMs = zarp::StampOnRequestScale(m_nStartMs, zarp::CurrentStamp());
-        if (zarp::CurrentTick() - m_nStartTick > (unsigned long long)m_nWaitMs) {
+        if (zarp::WaitHasPassed(m_nStartTick, zarp::CurrentTick(), (unsigned long long)m_nWaitMs)) {
             // Cleared first: a warning box below runs a message loop of its own, whose
             // ticks must not grab again.
             m_nStartMs = 0;

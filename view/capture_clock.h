@@ -15,5 +15,9 @@ int StampOnRequestScale(int startStamp, int nowStamp);
 
 // The wait has passed only when the elapsed time is strictly greater than the wait.
 inline bool WaitHasPassed(int startStamp, int nowOnScale, int waitMs) { return nowOnScale - startStamp > waitMs; }
+// The same rule on the monotonic millisecond count, which never wraps.
+inline bool WaitHasPassed(unsigned long long startTick, unsigned long long nowTick, unsigned long long waitMs) {
+    return nowTick - startTick > waitMs;
+}
 
 }  // namespace zarp

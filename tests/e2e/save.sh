@@ -277,6 +277,17 @@ for bad in "$(winpath "$POISON")\\aux" CON; do
         zarp_idle
         check "link.bmp is still a link to target.bmp" "target.bmp" "$(readlink "$POISON/link.bmp")"
         check "target.bmp holds the picture" "BMP3 1920 1080" "$(identify -format '%m %w %h' "$POISON/target.bmp" 2>&1)"
+        # Decided where the save writes: a link to a read-only file is refused as the file is.
+        chmod 444 "$POISON/target.bmp"
+        before=$(md5sum <"$POISON/target.bmp")
+        open_save_as
+        drv save-as link yes >/dev/null 2>&1
+        check "a link to a read-only file: the read-only box" \
+            'control -1 Static "link.bmp に書き込めません。読取専用か、または使用中です。"' \
+            "$(drv dialog 8000 2>&1 | grep '^control -1 Static')"
+        click_dialog_button 1
+        check "the file it points to is untouched" "$before" "$(md5sum <"$POISON/target.bmp")"
+        chmod 644 "$POISON/target.bmp"
         open_save_as
     fi
     check "Cancel" "cancelled" "$(drv save-as ignored cancel 2>&1)"

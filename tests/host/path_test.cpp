@@ -34,8 +34,11 @@ TEST(PathSplit, SplitsDirNameAndExtension) {
         EXPECT_EQ(p.name, c.name);
         EXPECT_EQ(p.ext, c.ext);
         EXPECT_EQ(zarp::FolderOf(p), c.folder);
-        // The three parts put back together give the path again.
+        // The three parts put back together give the path again, and so do the folder
+        // and the name; the name is what follows the folder.
         EXPECT_EQ(p.dir + p.name + p.ext, c.path);
+        EXPECT_EQ(zarp::NameOf(c.path), p.name + p.ext);
+        if (p.dir.empty() || p.dir.back() == L'\\') EXPECT_EQ(zarp::InFolder(c.folder, zarp::NameOf(c.path)), c.path);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "../../image/DibUtil.h"
 #include "../../image/PngWriter.h"
 #include "../../image/path_rules.h"
+#include "../../image/path_split.h"
 #include <wincodec.h>
 #include "../../image/SafeSave.h"
 #include "dialog_robot.h"
@@ -88,6 +89,24 @@ struct SaveFixture : ::testing::Test {
 };
 }  // namespace
 
+namespace {
+using zarp::KeptProtection;
+// The old file as the test says it was: the real steps apply it to the new file.
+zarp::ProtectionSteps g_realSteps{};
+void (*g_report)(KeptProtection&) = nullptr;
+// apply: null for the real steps.
+void Protect(void (*report)(KeptProtection&), DWORD (*apply)(HANDLE, const KeptProtection&) = nullptr) {
+    g_report = report;
+    const auto reported = [](HANDLE, DWORD, KeptProtection& k) -> DWORD {
+        g_report(k);
+        return 0;
+    };
+    g_realSteps = zarp::SetProtectionStepsForTesting({reported, nullptr});
+    zarp::SetProtectionStepsForTesting({reported, apply ? apply : g_realSteps.apply});
+}
+void Unprotect() { zarp::SetProtectionStepsForTesting(g_realSteps); }
+}  // namespace
+
 TEST_F(SaveFixture, SavesTheZoomedPictureAndRemembersTheFolder) {
     ASSERT_EQ(w.view->m_nImageCx, 120);
     w.frame->SetZoomPosition(50);  // the slider too, or the frame's timer puts 100 back
@@ -129,6 +148,51 @@ TEST_F(SaveFixture, AReadOnlyFileIsRefusedWithTheWarningAndNothingChanges) {
     EXPECT_EQ(ReadFileBytes(start + L"\\zp.x"), settingsBefore);
     EXPECT_EQ(w.view->m_strWork, CString(L"C:\\somewhere"));
     ::SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A whole picture that an interrupted save left never appears at a name by itself (the
+// user may have emptied it): a failing save leaves the name empty and the leftover
+// where it is; the next save that succeeds removes it.
+TEST_F(SaveFixture, AWholeLeftoverOfAPictureNeverTakesTheNameByItself) {
+    const std::wstring target = out + L"\\fresh.png";
+    ASSERT_TRUE(w.view->SavePicture(target.c_str(), L"fresh.png"));
+    const std::wstring left = zarp::TempNameOf(target);
+    ASSERT_TRUE(::MoveFileW(target.c_str(), left.c_str()));
+    CPngWriter::SetFailureForTesting(S_OK, WINCODEC_ERR_BADHEADER);
+    zt::WarningCatcher catcher;
+    EXPECT_FALSE(w.view->SavePicture(target.c_str(), L"fresh.png"));
+    CPngWriter::SetFailureForTesting(S_OK, S_OK);
+    EXPECT_NE(catcher.Stop(), L"");
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesW(left.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(w.view->SavePicture(target.c_str(), L"fresh.png"));
+    EXPECT_EQ(::GetFileAttributesW(left.c_str()), INVALID_FILE_ATTRIBUTES);
+    ::DeleteFileW(target.c_str());
+}
+
+// An overwrite hands what the old file was to the new file before a byte is written;
+// a new file gets nothing. Through steps that report and record.
+TEST_F(SaveFixture, AnOverwriteGivesTheNewFileWhatTheOldOneWas) {
+    static std::vector<std::wstring> given;  // the file each apply got, and its size then
+    const auto record = [](HANDLE h, const KeptProtection& k) -> DWORD {
+        wchar_t name[MAX_PATH * 2] = L"";
+        ::GetFinalPathNameByHandleW(h, name, MAX_PATH * 2, 0);
+        LARGE_INTEGER size{};
+        ::GetFileSizeEx(h, &size);
+        given.push_back(zarp::NameOf(name) + L" " + std::to_wstring(size.QuadPart) + (k.daclProtected ? L" protected" : L""));
+        return 0;
+    };
+    Protect([](KeptProtection& k) { k.daclProtected = true; }, record);
+    const std::wstring old = out + L"\\old.bmp", fresh = out + L"\\new.bmp";
+    WriteFileBytes(old, "old content");
+    ::DeleteFileW(fresh.c_str());
+    EXPECT_TRUE(w.view->SavePicture(old.c_str(), L"old.bmp"));
+    EXPECT_TRUE(w.view->SavePicture(fresh.c_str(), L"new.bmp"));
+    Unprotect();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0], zarp::NameOf(zarp::TempNameOf(old)) + L" 0 protected");
+    EXPECT_EQ(ReadFileBytes(old).size(), kShotFileBytes);
+    ::DeleteFileW(fresh.c_str());
 }
 
 TEST_F(SaveFixture, CancelChangesNothing) {
@@ -263,23 +327,6 @@ bool RefuseOneKind(afx::HandleKind kind, unsigned long long) { return kind != g_
 // and no temporary file is left. Two rows need a special file system: a full disk
 // (tests/win32/full_disk.sh) and a folder the test's user may not write to
 // (tests/win32/unprivileged.sh); they are skipped elsewhere.
-namespace {
-using zarp::KeptProtection;
-// The old file as the test says it was: the real steps apply it to the new file.
-zarp::ProtectionSteps g_realSteps{};
-void (*g_report)(KeptProtection&) = nullptr;
-// apply: null for the real steps.
-void Protect(void (*report)(KeptProtection&), DWORD (*apply)(HANDLE, const KeptProtection&) = nullptr) {
-    g_report = report;
-    const auto reported = [](HANDLE, DWORD, KeptProtection& k) -> DWORD {
-        g_report(k);
-        return 0;
-    };
-    g_realSteps = zarp::SetProtectionStepsForTesting({reported, nullptr});
-    zarp::SetProtectionStepsForTesting({reported, apply ? apply : g_realSteps.apply});
-}
-void Unprotect() { zarp::SetProtectionStepsForTesting(g_realSteps); }
-}  // namespace
 
 TEST_F(SaveFixture, EachFailureNamesItsCauseAndKeepsTheOldFile) {
     const char* fullDir = std::getenv("ZARP_FULL_DIR");

@@ -7,6 +7,7 @@
 #include <sstream>
 #include "support.h"
 #include "../../image/SafeSave.h"
+#include "../../image/path_rules.h"
 
 namespace {
 std::wstring TempFolder(const wchar_t* name) {
@@ -138,6 +139,28 @@ TEST_F(SettingsFixture, AWholeLeftoverTakesTheMissingFilesPlace) {
         EXPECT_EQ(ReadAll(zarp::TempNameOf(file)), "<missing>");
         ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+}
+
+// Another Zarp's rewrite of zp.x (its lock held) never holds up a start: the file is
+// read as it stands while the lock is still held.
+TEST_F(SettingsFixture, AStartDoesNotWaitForAnotherRewrite) {
+    zt::WriteFileBytes(file, "[ InitDir ] =\r\nD:\\as it stands\r\n");
+    std::wstring upper = file;
+    ::CharUpperBuffW(&upper[0], (DWORD)upper.size());
+    std::atomic<bool> taken{false}, released{false};
+    std::thread holder([&] {
+        HANDLE m = ::CreateMutexW(nullptr, TRUE, zarp::SaveLockName(zarp::PathKey(upper)).c_str());
+        taken = true;
+        ::Sleep(3000);
+        released = true;
+        ::ReleaseMutex(m);
+        ::CloseHandle(m);
+    });
+    while (!taken) ::Sleep(5);
+    w.view->ReadSettings();
+    EXPECT_FALSE(released);
+    EXPECT_EQ(w.view->m_strWork, CString(L"D:\\as it stands"));
+    holder.join();
 }
 
 TEST_F(SettingsFixture, AFolderTheCodePageCannotHoldSurvivesTheRoundTrip) {
