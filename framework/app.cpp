@@ -1,10 +1,10 @@
 #include "app.h"
 #include <commctrl.h>
 #include <shellapi.h>
-#include <shlwapi.h>
 #include <string>
 #include "doc.h"
 #include "frame.h"
+#include "handle.h"
 #include "ids.h"
 
 namespace {
@@ -214,23 +214,13 @@ void CWinApp::OnAppExit() {
 void CWinApp::OpenHelpFile() { AfxShowPage(m_strHelpFilePath); }
 
 namespace {
-// The command line of the program associated with .html, with the page's URL in the
-// place its %1 (or %L) names; at the end when it names none.
-std::wstring PageCommand(std::wstring command, const std::wstring& url) {
-    bool placed = false;
-    for (size_t i = command.find(L'%'); i != std::wstring::npos && i + 1 < command.size(); i = command.find(L'%', i)) {
-        const wchar_t c = command[i + 1];
-        if (c == L'1' || c == L'l' || c == L'L') {
-            command.replace(i, 2, url);
-            i += url.size();
-            placed = true;
-        } else if (c == L'*') {
-            command.erase(i, 2);  // no further arguments
-        } else {
-            i += 2;
-        }
-    }
-    return placed ? command : command + L" \"" + url + L"\"";
+// Whether the file begins as a program does ("MZ"): Wine's shell runs such a file
+// whatever its name. A file that cannot be read is taken for a page.
+bool IsProgram(HANDLE file) {
+    CHandle h(::ReOpenFile(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+    char head[2];
+    DWORD n = 0;
+    return h.IsValid() && ::ReadFile(h.Get(), head, 2, &n, nullptr) && n == 2 && head[0] == 'M' && head[1] == 'Z';
 }
 }  // namespace
 
@@ -243,39 +233,34 @@ bool AfxShowPage(const wchar_t* path) {
         return false;
     };
     // A file on a disk, reached through a link or not; nothing else is shown.
-    HANDLE h = ::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    CHandle h(::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.IsValid()) {
         const DWORD err = ::GetLastError();
         return fail(err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? L" が見つかりません。"
                                                                               : L" はファイルではないため、開けません。");
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool file = ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info) &&
+    const bool file = ::GetFileType(h.Get()) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h.Get(), &info) &&
                       !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
-    ::CloseHandle(h);
+    const bool program = file && IsProgram(h.Get());
+    h.Close();
     if (!file) return fail(L" はファイルではないため、開けません。");
-    std::wstring url(32768, L'\0'), command(32768, L'\0');
-    DWORD urlLength = (DWORD)url.size(), commandLength = (DWORD)command.size();
-    if (FAILED(::UrlCreateFromPathW(path, &url[0], &urlLength, 0))) return fail(L" は、パスが長すぎるため表示できません。");
-    if (FAILED(::AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, L".html", L"open", &command[0], &commandLength)))
-        return fail(L" を表示できません。Web ページを表示するプログラムがありません。");
-    url.resize(wcslen(url.c_str()));
-    command.resize(wcslen(command.c_str()));
-    std::wstring expanded(32768, L'\0');
-    const DWORD n = ::ExpandEnvironmentStringsW(command.c_str(), &expanded[0], (DWORD)expanded.size());
-    if (n > 0 && n <= expanded.size()) command = expanded.substr(0, n - 1);
-    // The page goes to the program as an argument: it is shown, never itself run.
-    std::wstring line = PageCommand(command, url);
-    STARTUPINFOW si{sizeof si};
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return fail(L" を表示できません。Web ページを表示するプログラムを起動できません。");
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return true;
+    if (program) return fail(L" はプログラムのため、表示できません。");
+    // The shell opens no file by a path of MAX_PATH characters or more.
+    if (wcslen(path) >= MAX_PATH) return fail(L" は、パスが長すぎるため表示できません。");
+    // The shell's default action for the page's type, as a double click in Explorer
+    // would: the handler that the extension names, whether it is a command, a packaged
+    // browser or a COM object (COM is set up at start). Our own box says what went wrong.
+    SHELLEXECUTEINFOW sei{sizeof sei};
+    sei.fMask = SEE_MASK_FLAG_NO_UI;
+    sei.hwnd = AfxGetMainWnd() ? AfxGetMainWnd()->m_hWnd : nullptr;
+    sei.lpFile = path;
+    sei.nShow = SW_SHOWNORMAL;
+    if (::ShellExecuteExW(&sei)) return true;
+    const bool noProgram = ::GetLastError() == ERROR_NO_ASSOCIATION || (INT_PTR)sei.hInstApp == SE_ERR_NOASSOC;
+    return fail(noProgram ? L" を表示できません。Web ページを表示するプログラムがありません。"
+                          : L" を表示できません。Web ページを表示するプログラムを起動できません。");
 }
 
 bool CWinApp::OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI) { return CCmdTarget::OnCmdMsg(nID, nCode, pCmdUI); }

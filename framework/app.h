@@ -82,10 +82,9 @@ HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 // A message box owned by the main window with the application's title as caption.
 int AfxMessageBox(const wchar_t* text, UINT type = MB_OK, UINT helpId = 0);
-// Shows the HTML page at path (a full path) in the program the system associates with
-// .html, handed the page as a file: URL: the page is only ever shown, never run, whatever
-// the file holds. A page that is missing or no regular file, or no program to show it,
-// is said in a box; false then.
+// Shows the HTML page at path (a full path) through the shell's default action for its
+// type, handed the path itself. A page that is missing, no regular file or a program,
+// a path too long for the shell, or no program to show it is said in a box; false then.
 bool AfxShowPage(const wchar_t* path);
 // The framework's entry: runs the one application object.
 int AfxWinMain(HINSTANCE hInst, const wchar_t* cmdLine, int nCmdShow);

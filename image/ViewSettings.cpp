@@ -143,14 +143,11 @@ bool CZarpView::WriteSettings(DWORD* pError, zarp::SaveControl* pControl) {
 
 void CZarpView::OnHelpPage() {
     _wchdir(m_strInitDir);
-    // The start folder's page, else the one beside the program; by full path, so that
-    // the choice is not the shell's search order. Shown as a page, never run.
+    // The start folder's page, else the one beside the program (the one F1 shows); by
+    // full path, so that the choice is not the shell's search order.
     std::wstring page = InFolder(m_strInitDir, L"help.html");
-    if (zarp::ProbeFile(page) == zarp::FileKind::missing) {
-        std::wstring exe(32768, L'\0');
-        exe.resize(::GetModuleFileNameW(nullptr, &exe[0], (DWORD)exe.size()));
-        const std::wstring beside = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"help.html";
-        if (zarp::ProbeFile(beside) != zarp::FileKind::missing) page = beside;
-    }
+    const std::wstring beside = AfxGetApp()->m_strHelpFilePath.str();
+    if (zarp::ProbeFile(page) == zarp::FileKind::missing && zarp::ProbeFile(beside) != zarp::FileKind::missing)
+        page = beside;
     AfxShowPage(page.c_str());
 }

@@ -115,8 +115,9 @@ CZarpView::Grab CZarpView::GrabImage() {
     if (!sameSize && !fresh.CreateCompatibleBitmap(&m_dcScreen, cx, cy)) return Grab::noMemory;
     {
         // Layered windows (tool tips, menu shadows, translucent pop-ups) are in the
-        // picture only with CAPTUREBLT; in a remote session it makes the cursor flicker.
-        const DWORD rop = ::GetSystemMetrics(SM_REMOTESESSION) ? SRCCOPY : SRCCOPY | CAPTUREBLT;
+        // picture only with CAPTUREBLT, in a remote session as well; the cursor may
+        // flicker there, once, as the screen is read in one BitBlt.
+        const DWORD rop = SRCCOPY | CAPTUREBLT;
         // A screen that cannot be read (locked, the secure desktop) fails here; a
         // reused bitmap then still holds the previous picture, untouched.
         CBitmapDC memDC(&m_dcScreen, sameSize ? m_bmpCapture : fresh);

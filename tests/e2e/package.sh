@@ -50,28 +50,23 @@ check "zp.x written into the start folder, naming it" "$(settings_bytes "$FRESH"
 screenshot "$SCREENS/package-start.png"
 
 section "the help page of the unpacked folder"
-# The prefix's browser for .html becomes a script that records what it is asked to open.
-wine reg add 'HKCR\.html' /ve /d htmlfile /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$E2E_DIR/../win32/fake_browser.sh" /f >/dev/null 2>&1
-BROWSER_LOG=/tmp/zarp-browser.log
-: >"$BROWSER_LOG"
-# file:///... of the unpacked help.html, with the URL's escapes undone.
-opened_pages() {
-    "$PY" -c 'import sys, urllib.parse
-for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
-    print(urllib.parse.unquote(line.strip()))' "$BROWSER_LOG"
-}
-helps_opened() { [ "$(opened_pages | grep -cxF "file://$FRESH/help.html")" -ge "$1" ]; }
+# .html pages are opened by page_recorder (beside the driver), which logs each one's path.
+PAGE_LOG="$WORK/pages.log"
+wine reg add 'HKCR\.html' /ve /d ZarpTestPage /f >/dev/null 2>&1
+wine reg add 'HKCR\ZarpTestPage\shell\open\command' /ve /f \
+    /d "\"$(winepath -w "${DRIVER%/*}/page_recorder.exe")\" \"$(winepath -w "$PAGE_LOG")\" \"%1\"" >/dev/null 2>&1
+PAGE=$(winepath -w "$FRESH/help.html")
+helps_opened() { [ "$(grep -cxF "$PAGE" "$PAGE_LOG")" -ge "$1" ]; }
 drv command 0x8005 >/dev/null
 poll 6 helps_opened 1
-check "the help-page command opens help.html of the start folder" "file://$FRESH/help.html" \
-    "$(opened_pages | head -1)"
+check "the help-page command opens help.html of the start folder" "$PAGE" "$(sed -n 1p "$PAGE_LOG")"
 drv command 0xE143 >/dev/null    # ﾄﾋﾟｯｸの検索(H) of the help menu
 poll 6 helps_opened 2
-check "ﾄﾋﾟｯｸの検索 opens help.html beside Zarp.exe" "file://$FRESH/help.html" "$(opened_pages | sed -n 2p)"
+check "ﾄﾋﾟｯｸの検索 opens help.html beside Zarp.exe" "$PAGE" "$(sed -n 2p "$PAGE_LOG")"
 focus_frame && xdotool key F1
 poll 6 helps_opened 3
-check "and so does F1" "file://$FRESH/help.html" "$(opened_pages | sed -n 3p)"
+check "and so does F1" "$PAGE" "$(sed -n 3p "$PAGE_LOG")"
+wine reg delete 'HKCR\ZarpTestPage' /f >/dev/null 2>&1; wine reg delete 'HKCR\.html' /f >/dev/null 2>&1
 
 section "leaving"
 check "ends at once, no question box" "ended" "$(drv close 5000 2>&1)"

@@ -1,16 +1,10 @@
-// The help page is shown by the program associated with .html, as a file: URL: the start
+// The help page goes to the shell's default action for .html, by its path: the start
 // folder's, else the one beside the program, else a box says there is none; F1 shows
-// the one beside the program, as ﾄﾋﾟｯｸの検索 does. A program named help.html is shown,
-// never run; a folder of that name is refused.
-#include <fstream>
+// the one beside the program, as ﾄﾋﾟｯｸの検索 does. A program named help.html and a
+// folder of that name are refused.
 #include <string>
-#include <vector>
 #include <direct.h>
 #include "support.h"
-
-#ifndef ZARP_TEST_SOURCE_DIR
-#error "ZARP_TEST_SOURCE_DIR must name tests/win32"
-#endif
 
 namespace {
 void SetRegString(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& value) {
@@ -21,35 +15,26 @@ void SetRegString(HKEY root, const wchar_t* key, const wchar_t* name, const std:
 }
 
 // What stands at a help page's place.
-enum class Page { none, file, program, folder };
+enum class Page { none, file, empty, program, folder };
 void Put(const std::wstring& path, Page what) {
     ::DeleteFileW(path.c_str());
     ::RemoveDirectoryW(path.c_str());
-    if (what == Page::file) ::CloseHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (what == Page::file || what == Page::empty) zt::WriteFileBytes(path, what == Page::file ? "<p>Zarp</p>" : "");
     if (what == Page::program) ::CopyFileW(L"C:\\windows\\system32\\notepad.exe", path.c_str(), FALSE);
     if (what == Page::folder) ::CreateDirectoryW(path.c_str(), nullptr);
-}
-
-std::vector<std::string> Lines(const wchar_t* path) {
-    std::vector<std::string> out;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
 }
 }  // namespace
 
 TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
-    // The prefix's browser for .html files becomes a script that records its argument
-    // in /tmp/zarp-browser.log.
-    const wchar_t* log = L"Z:\\tmp\\zarp-browser.log";
-    SetRegString(HKEY_CLASSES_ROOT, L".html", nullptr, L"htmlfile");
-    std::string script = ZARP_TEST_SOURCE_DIR "/fake_browser.sh";
-    SetRegString(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers",
-                 std::wstring(script.begin(), script.end()));
-
-    wchar_t temp[MAX_PATH];
+    // .html pages are opened by this test program, which records the page's path in
+    // /tmp/zarp-page.log (main.cpp). Wine's shell reads HKCR, not HKCU's classes.
+    const wchar_t* log = L"Z:\\tmp\\zarp-page.log";
+    wchar_t temp[MAX_PATH], oldType[MAX_PATH];
+    DWORD size = sizeof oldType;
+    const bool hadType = !::RegGetValueW(HKEY_CLASSES_ROOT, L".html", nullptr, RRF_RT_REG_SZ, nullptr, oldType, &size);
+    SetRegString(HKEY_CLASSES_ROOT, L".html", nullptr, L"ZarpTestPage");
     ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring start = std::wstring(temp) + L"zarp-help-start";
+    const std::wstring start = std::wstring(temp) + L"zarp help #1 %20 & 日本語", startPage = start + L"\\help.html";
     ::CreateDirectoryW(start.c_str(), nullptr);
     std::wstring exe(MAX_PATH * 4, L'\0');
     exe.resize(::GetModuleFileNameW(nullptr, &exe[0], (DWORD)exe.size()));
@@ -57,17 +42,23 @@ TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
     struct Case {
         const char* what;
         Page inStart, besideProgram;
-        const char* opened;  // the end of what the browser is given; null: nothing opens
-        const wchar_t* box;  // what a box says instead
-        bool f1 = false;     // F1 rather than the help-page command
+        const std::wstring* opened;        // the path the shell is given; null: nothing opens
+        const wchar_t* box;                // what a box says instead
+        bool f1 = false;                   // F1 rather than the help-page command
+        const wchar_t* command = nullptr;  // the program for .html pages; null: the recorder
     } cases[] = {
         {"neither", Page::none, Page::none, nullptr, L"help.html が見つかりません。"},
-        {"only the start folder's", Page::file, Page::none, "zarp-help-start/help.html"},
-        {"both: the start folder's", Page::file, Page::file, "zarp-help-start/help.html"},
-        {"only the one beside the program", Page::none, Page::file, "tests/win32/help.html"},
-        {"a program named help.html: shown, not run", Page::program, Page::none, "zarp-help-start/help.html"},
+        {"only the start folder's", Page::file, Page::none, &startPage},
+        {"both: the start folder's", Page::file, Page::file, &startPage},
+        {"only the one beside the program", Page::none, Page::file, &besideExe},
+        {"a program named help.html", Page::program, Page::file, nullptr, L"help.html はプログラムのため、表示できません。"},
+        {"an empty help.html is a page", Page::empty, Page::none, &startPage},
         {"a folder named help.html", Page::folder, Page::file, nullptr, L"help.html はファイルではないため、開けません。"},
-        {"F1: the one beside the program", Page::file, Page::file, "tests/win32/help.html", nullptr, true},
+        {"no program for .html", Page::file, Page::none, nullptr,
+         L"help.html を表示できません。Web ページを表示するプログラムがありません。", false, L""},
+        {"the program for .html is gone", Page::file, Page::none, nullptr,
+         L"help.html を表示できません。Web ページを表示するプログラムを起動できません。", false, L"C:\\gone.exe \"%1\""},
+        {"F1: the one beside the program", Page::file, Page::file, &besideExe, nullptr, true},
         {"F1 without it", Page::file, Page::none, nullptr, L"help.html が見つかりません。", true},
     };
 
@@ -77,6 +68,8 @@ TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
     ::DeleteFileW(log);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        SetRegString(HKEY_CLASSES_ROOT, L"ZarpTestPage\\shell\\open\\command", nullptr,
+                     c.command ? c.command : L"\"" + exe + L"\" --record-page \"%1\"");
         Put(start + L"\\help.html", c.inStart);
         Put(besideExe, c.besideProgram);
         _wchdir(L"C:\\");
@@ -94,20 +87,17 @@ TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
             ::GetCurrentDirectoryW(MAX_PATH, now);
             EXPECT_EQ(std::wstring(now), start);  // the start folder stays current
         }
-        if (!c.opened) continue;
-        // winebrowser runs the script in the background; wait for its record.
-        zt::PumpUntil([&] { return !Lines(log).empty(); }, 5000);
-        const auto lines = Lines(log);
-        ASSERT_EQ(lines.size(), 1u);
-        const std::string want = c.opened;
-        EXPECT_TRUE(lines[0].size() >= want.size() && lines[0].compare(lines[0].size() - want.size(), want.size(), want) == 0)
-            << lines[0];
-        EXPECT_EQ(lines[0].rfind("file:///", 0), 0u) << lines[0];
+        if (c.opened) zt::PumpUntil([&] { return !zt::ReadFileBytes(log).empty(); }, 5000);  // it runs apart
+        EXPECT_EQ(zt::Widen(zt::ReadFileBytes(log).c_str()), c.opened ? *c.opened + L"\n" : L"");
         EXPECT_EQ(::FindWindowW(L"Notepad", nullptr), nullptr);  // nothing was run
         ::DeleteFileW(log);
     }
     Put(besideExe, Page::none);
-    Put(start + L"\\help.html", Page::none);
+    Put(startPage, Page::none);
+    ::RemoveDirectoryW(start.c_str());
+    if (hadType) SetRegString(HKEY_CLASSES_ROOT, L".html", nullptr, oldType);
+    else ::RegDeleteKeyW(HKEY_CLASSES_ROOT, L".html");
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"ZarpTestPage");
     _wchdir(savedCwd);
     free(savedCwd);
 }
