@@ -1,4 +1,5 @@
 #include "wnd.h"
+#include "busy.h"
 #include <new>
 #include "app.h"
 #include "file.h"
@@ -90,6 +91,12 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPa
         p->Attach(hWnd);
     }
     if (!p) return ::DefWindowProcW(hWnd, msg, wParam, lParam);
+    // While work runs beside the windows (see CBusyJob) the pointer over them stays the
+    // hourglass. Controls ask their parents first, so the frame answers for all of them.
+    if (msg == WM_SETCURSOR && afx::CBusyJob::Running()) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+    }
     LRESULT r = Guarded([&] { return p->WindowProc(msg, wParam, lParam); });
     if (msg == WM_NCDESTROY) {
         p->Detach();

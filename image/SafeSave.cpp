@@ -586,6 +586,11 @@ SaveTarget ResolveSaveTarget(const std::wstring& path, bool followLink) {
     return out;
 }
 
+std::wstring SaveLockNameOf(const std::wstring& target) {
+    Target t;
+    return Resolve(target, true, t) ? std::wstring() : SaveLockName(t.key);
+}
+
 std::wstring TempNameOf(const std::wstring& target, unsigned attempt) {
     Target t;
     return Resolve(target, false, t) ? std::wstring() : PlainPathForm(TempPathFor(t.path, t.key, attempt));

@@ -122,6 +122,10 @@ struct SaveTarget {
 };
 SaveTarget ResolveSaveTarget(const std::wstring& path, bool followLink = true);
 
+// The name of the lock that a save of target takes (another program that holds it
+// stands for another Zarp saving the file); empty for a name that cannot be saved.
+std::wstring SaveLockNameOf(const std::wstring& target);
+
 // The name of target's temporary file, as a save works it out (attempt as in
 // TempPathFor); empty for a name that cannot be saved.
 std::wstring TempNameOf(const std::wstring& target, unsigned attempt = 0);

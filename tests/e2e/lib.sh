@@ -264,6 +264,11 @@ click_dialog_button() {
         xdotool click 1
     fi
 }
+# box_says LABEL TEXT [MS]: a box comes within MS ms (5000) and says TEXT; OK closes it.
+box_says() {
+    check "$1" "control -1 Static \"$2\"" "$(drv dialog "${3:-5000}" 2>&1 | grep '^control -1 Static')"
+    click_dialog_button 1
+}
 
 # ---- pictures, menus, clipboard and files (range, save and walk-through scenarios) ------
 

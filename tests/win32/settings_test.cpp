@@ -7,7 +7,6 @@
 #include <sstream>
 #include "support.h"
 #include "../../image/SafeSave.h"
-#include "../../image/path_rules.h"
 
 namespace {
 std::wstring TempFolder(const wchar_t* name) {
@@ -145,16 +144,13 @@ TEST_F(SettingsFixture, AWholeLeftoverTakesTheMissingFilesPlace) {
 // read as it stands while the lock is still held.
 TEST_F(SettingsFixture, AStartDoesNotWaitForAnotherRewrite) {
     zt::WriteFileBytes(file, "[ InitDir ] =\r\nD:\\as it stands\r\n");
-    std::wstring upper = file;
-    ::CharUpperBuffW(&upper[0], (DWORD)upper.size());
     std::atomic<bool> taken{false}, released{false};
-    std::thread holder([&] {
-        HANDLE m = ::CreateMutexW(nullptr, TRUE, zarp::SaveLockName(zarp::PathKey(upper)).c_str());
-        taken = true;
+    std::thread holder([&] {  // another Zarp, rewriting zp.x for 3 s
+        HANDLE m = ::CreateMutexW(nullptr, FALSE, zarp::SaveLockNameOf(file).c_str());
+        taken = ::WaitForSingleObject(m, INFINITE) == WAIT_OBJECT_0;
         ::Sleep(3000);
-        released = true;
-        ::ReleaseMutex(m);
-        ::CloseHandle(m);
+        released = true;  // before the lock goes: a start that waited for it finds this set
+        ::ReleaseMutex(m), ::CloseHandle(m);
     });
     while (!taken) ::Sleep(5);
     w.view->ReadSettings();

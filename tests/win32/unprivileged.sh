@@ -38,17 +38,12 @@ chmod 755 "$dir" "$dir/start"
 chmod 644 "$dir/mine.bmp" "$dir/theirs.bmp"
 chmod 444 "$dir/start/zp.x"
 
-# The same on a full disk: a tiny file system of root's holding a small file of
-# nobody's and nothing more.
-full=$(mktemp -d /tmp/zarp-lockedfull.XXXXXX)
+# The same on a full disk: a tiny file system of root's holding a small file of nobody's.
+full=$(mktemp -d /tmp/zarp-lockedfull.XXXXXX) full_env=()
 trap 'as_user wineserver -k 2>/dev/null; rm -rf "$dir"; umount "$full" 2>/dev/null; rmdir "$full"' EXIT
-full_env=()
-if mount -t tmpfs -o size=64k,mode=755 tmpfs "$full" 2>/dev/null; then
-    printf 'small, keep me whole\n' >"$full/small.bmp"
-    chown "$user:$user" "$full/small.bmp"
-    head -c 1M /dev/zero >"$full/filler" 2>/dev/null
-    full_env=(ZARP_LOCKED_FULL_DIR="Z:${full//\//\\}")
-fi
+mount -t tmpfs -o size=64k,mode=755 tmpfs "$full" 2>/dev/null && printf 'small, keep me whole\n' >"$full/small.bmp" &&
+    chown "$user:$user" "$full/small.bmp" && full_env=(ZARP_LOCKED_FULL_DIR="Z:${full//\//\\}") &&
+    { head -c 1M /dev/zero >"$full/filler"; } 2>/dev/null
 
 as_user env ZARP_LOCKED_DIR="Z:${dir//\//\\}" "${full_env[@]}" wine "$exe" --gtest_brief=1 \
     --gtest_filter='SaveFixture.EachFailure*:SaveFixture.AFolderThatRefusesNewFiles*'
