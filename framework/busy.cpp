@@ -36,17 +36,24 @@ DWORD CBusyJob::SetProgressDelayForTesting(DWORD ms) {
     return previous;
 }
 
-DWORD WINAPI CBusyJob::ThreadMain(void* self) {
-    auto* job = static_cast<CBusyJob*>(self);
-    // Shell and imaging objects need COM on this thread too.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    try {
-        job->m_result = (*job->m_work)(*job);
-    } catch (const std::bad_alloc&) {
-        job->m_result = ERROR_NOT_ENOUGH_MEMORY;
+// One worker thread serves every job: made at the first, with COM set up once (shell and
+// imaging objects need it), it then waits for the next. A new thread and apartment for
+// each save cost several milliseconds under Wine.
+HANDLE g_worker = nullptr, g_start = nullptr;
+CBusyJob* g_next = nullptr;
+
+DWORD WINAPI CBusyJob::ThreadMain(void*) {
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    for (;;) {
+        ::WaitForSingleObject(g_start, INFINITE);
+        CBusyJob* job = g_next;
+        try {
+            job->m_result = (*job->m_work)(*job);
+        } catch (const std::bad_alloc&) {
+            job->m_result = ERROR_NOT_ENOUGH_MEMORY;
+        }
+        ::SetEvent(job->m_done);
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
-    return 0;
 }
 
 DWORD CBusyJob::Run(HWND owner, const Texts& texts, const Work& work) {
@@ -54,26 +61,31 @@ DWORD CBusyJob::Run(HWND owner, const Texts& texts, const Work& work) {
     job.m_work = &work;
     job.m_texts = &texts;
     job.m_owner = owner;
+    // A job runs while no other does: the owner takes no input meanwhile.
+    if (t_running) return ERROR_BUSY;
+    if (!g_start) g_start = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (g_start && !g_worker) g_worker = ::CreateThread(nullptr, 0, &CBusyJob::ThreadMain, nullptr, 0, nullptr);
     job.m_cancel = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!job.m_cancel) return ERROR_NOT_ENOUGH_MEMORY;
-    job.m_thread = ::CreateThread(nullptr, 0, &CBusyJob::ThreadMain, &job, 0, nullptr);
-    if (!job.m_thread) {
-        ::CloseHandle(job.m_cancel);
+    job.m_done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!g_worker || !job.m_cancel || !job.m_done) {
+        if (job.m_cancel) ::CloseHandle(job.m_cancel);
+        if (job.m_done) ::CloseHandle(job.m_done);
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    job.m_outer = t_running;
+    g_next = &job;
+    ::SetEvent(g_start);
     t_running = &job;
     // As under a modal dialog: the owner takes no input until the work is done.
     const bool reenable = owner && !::EnableWindow(owner, FALSE);
     if (owner && texts.blockReason) ::ShutdownBlockReasonCreate(owner, texts.blockReason);
     job.Pump();
-    t_running = job.m_outer;
+    t_running = nullptr;
     // Enabled before the progress window goes, so the activation comes back to it.
     if (reenable) ::EnableWindow(owner, TRUE);
     if (job.m_hProgress) ::DestroyWindow(job.m_hProgress);
     if (job.m_hFont) ::DeleteObject(job.m_hFont);
     if (owner && texts.blockReason) ::ShutdownBlockReasonDestroy(owner);
-    ::CloseHandle(job.m_thread);
+    ::CloseHandle(job.m_done);
     ::CloseHandle(job.m_cancel);
     if (job.m_closeAfter && owner && ::IsWindow(owner)) ::PostMessageW(owner, WM_CLOSE, 0, 0);
     return job.m_result;
@@ -84,7 +96,7 @@ void CBusyJob::Pump() {
     bool quit = false;
     WPARAM quitCode = 0;
     for (;;) {
-        const DWORD r = ::MsgWaitForMultipleObjectsEx(1, &m_thread, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD r = ::MsgWaitForMultipleObjectsEx(1, &m_done, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) break;
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -111,7 +123,7 @@ void CBusyJob::Pump() {
 
 void CBusyJob::CancelAndWait() {
     Cancel();
-    ::WaitForSingleObject(m_thread, INFINITE);
+    ::WaitForSingleObject(m_done, INFINITE);
 }
 
 LRESULT CALLBACK CBusyJob::ProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {

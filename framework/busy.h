@@ -23,8 +23,9 @@ public:
     };
     using Work = std::function<DWORD(CBusyJob&)>;
 
-    // Runs work on a worker thread (with COM set up for it) and returns its result once
-    // it has ended. A WM_CLOSE of the owner that came meanwhile is posted again then.
+    // Runs work on the worker thread (with COM set up for it) and returns its result once
+    // it has ended; ERROR_BUSY while another job runs. A WM_CLOSE of the owner that came
+    // meanwhile is posted again then.
     static DWORD Run(HWND owner, const Texts& texts, const Work& work);
     // The job that the calling thread is running, or null.
     static CBusyJob* Running();
@@ -32,12 +33,17 @@ public:
     static DWORD SetProgressDelayForTesting(DWORD ms);
 
     // For the work, on its thread: the event is signalled once the job is cancelled.
+    // The flag is the cheap question, for work that asks often (a writer between pieces).
     HANDLE CancelEvent() const { return m_cancel; }
-    bool Cancelled() const { return ::WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0; }
+    const std::atomic<bool>& CancelFlag() const { return m_cancelled; }
+    bool Cancelled() const { return m_cancelled; }
     void SetStage(int stage) { m_stage = stage; }
 
     // For the UI thread while the job runs.
-    void Cancel() { ::SetEvent(m_cancel); }
+    void Cancel() {
+        m_cancelled = true;
+        ::SetEvent(m_cancel);
+    }
     void CloseOwnerWhenDone() { m_closeAfter = true; }
     // Cancels the work and waits until the worker has stopped (the session is ending).
     void CancelAndWait();
@@ -52,17 +58,17 @@ private:
 
     HWND m_owner = nullptr;
     HANDLE m_cancel = nullptr;
-    HANDLE m_thread = nullptr;
+    HANDLE m_done = nullptr;  // signalled once the work has returned
     const Work* m_work = nullptr;
     DWORD m_result = 0;
     std::atomic<int> m_stage{0};
+    std::atomic<bool> m_cancelled{false};
     int m_shownStage = -1;
     bool m_closeAfter = false;
     HWND m_hProgress = nullptr;
     HWND m_hText = nullptr;
     HFONT m_hFont = nullptr;
     const Texts* m_texts = nullptr;
-    CBusyJob* m_outer = nullptr;
 };
 
 // Waits about ms while the thread keeps answering: paints, timers and sent messages are

@@ -16,9 +16,9 @@ public:
     // ERROR_NOT_ENOUGH_MEMORY without the buffer, kErrorNoImagingComponent without COM
     // or the component.
     DWORD Prepare(HBITMAP hBitmap, int cx, int cy, HWND hWnd) override;
-    // Encodes the picture straight into the file (no copy of the encoded file is kept in
-    // memory), with an imaging factory of the calling thread's own: 0, or the
-    // component's error (a system error code where it carries one).
+    // Encodes the picture into memory with an imaging factory of the calling thread's own
+    // (the save's worker), and writes it out: 0, or the component's error (a system error
+    // code where it carries one).
     DWORD Write(HANDLE hFile) override;
 
     // Makes the component's creation, or every encoding, fail with that result, as the

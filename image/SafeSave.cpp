@@ -565,6 +565,7 @@ FileKind ProbeFile(const std::wstring& path) {
 
 
 bool SaveCancelled() {
+    if (t_control && t_control->cancelled) return *t_control->cancelled;
     return t_control && t_control->cancel && ::WaitForSingleObject(t_control->cancel, 0) == WAIT_OBJECT_0;
 }
 

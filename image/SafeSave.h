@@ -3,6 +3,7 @@
 // the checks on the folders and files that Save As and the settings file touch.
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -79,6 +80,8 @@ struct SaveControl {
     // Signalled: the save stops at its next wait or write, before its rename, and
     // returns ERROR_CANCELLED; the old file stays as it was.
     HANDLE cancel = nullptr;
+    // Set with the event, where there is one: asked between the writers' pieces.
+    const std::atomic<bool>* cancelled = nullptr;
     // How long another Zarp's save of the same file is waited for: INFINITE as long as
     // the user lets it (cancel), 0 tried only.
     DWORD lockWaitMs = 15000;

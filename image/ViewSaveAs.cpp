@@ -156,6 +156,7 @@ bool CZarpView::SavePicture(const CString& path, const CString& fileName) {
         return afx::CBusyJob::Run(::GetAncestor(m_hWnd, GA_ROOT), kSaveTexts, [&](afx::CBusyJob& job) {
             zarp::SaveControl control;
             control.cancel = job.CancelEvent();
+            control.cancelled = &job.CancelFlag();
             control.lockWaitMs = INFINITE;  // as long as the user lets it: the progress window cancels
             control.onLockWait = [&job](bool waiting) { job.SetStage(waiting ? 1 : 0); };
             control.writeInPlace = inPlace;

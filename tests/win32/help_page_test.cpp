@@ -29,8 +29,7 @@ TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
     // .html pages are opened by the end-to-end tests' page recorder, which records the
     // page's path in /tmp/zarp-page.log. Wine's shell reads HKCR, not HKCU's classes.
     const wchar_t* log = L"Z:\\tmp\\zarp-page.log";
-    std::wstring recorder = zt::Widen(ZARP_PAGE_RECORDER);
-    for (wchar_t& c : recorder) c = c == L'/' ? L'\\' : c;
+    const std::wstring recorder = zt::Widen(ZARP_PAGE_RECORDER);  // forward slashes serve Windows too
     wchar_t temp[MAX_PATH], oldType[MAX_PATH];
     DWORD size = sizeof oldType;
     const bool hadType = !::RegGetValueW(HKEY_CLASSES_ROOT, L".html", nullptr, RRF_RT_REG_SZ, nullptr, oldType, &size);
@@ -71,7 +70,7 @@ TEST(HelpPage, OpensTheStartFoldersPageElseTheOneBesideTheProgram) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetRegString(HKEY_CLASSES_ROOT, L"ZarpTestPage\\shell\\open\\command", nullptr,
-                     c.command ? c.command : L"\"Z:" + recorder + L"\" \"" + log + L"\" \"%1\"");
+                     c.command ? c.command : L"\"" + recorder + L"\" \"" + log + L"\" \"%1\"");
         Put(start + L"\\help.html", c.inStart);
         Put(besideExe, c.besideProgram);
         _wchdir(L"C:\\");

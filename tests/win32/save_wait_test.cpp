@@ -16,19 +16,17 @@ TEST(SaveWait, TheWindowAnswersWhileASaveWaitsAndItsEndIsTheUsers) {
     zt::ZarpWindow w{400, 300};
     w.CaptureWindow(pattern.hwnd);
     HWND frame = w.frame->m_hWnd;
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring target = std::wstring(temp) + L"zarp-wait.bmp";
+    const std::wstring target = L"C:\\windows\\temp\\zarp-wait.bmp";
     const std::wstring waiting = L"別の Zarp が同じファイルを保存しています…", saving = L"保存しています…";
     const DWORD delay = afx::CBusyJob::SetProgressDelayForTesting(300);
     enum Held { lock, file, slow };
-    struct Row {
+    struct Row {  // what is held and how long; saved or not; the progress window's text; done once it shows
         const char* what;
         Held hold;
-        DWORD ms;  // how long it is held
+        DWORD ms;
         bool saved;
-        std::wstring progress;            // what the progress window says
-        void (*act)(HWND frame, HWND progress);  // done once it shows
+        std::wstring progress;
+        void (*act)(HWND frame, HWND progress);
     } rows[] = {
         {"another Zarp's save of the file", lock, 2500, true, waiting, nullptr},
         {"the file held by another program", file, 1200, true, saving, nullptr},
@@ -46,8 +44,7 @@ TEST(SaveWait, TheWindowAnswersWhileASaveWaitsAndItsEndIsTheUsers) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         zt::WriteFileBytes(target, "the old file");
-        // Another program: holds the lock or the file for row.ms, and meanwhile asks the
-        // frame for an answer every 100 ms while the save runs.
+        // Another program: holds the lock or the file for row.ms, asking the frame meanwhile.
         std::atomic<bool> taken{false}, running{true};
         int unanswered = 0;
         std::wstring shown;

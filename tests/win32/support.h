@@ -125,8 +125,7 @@ struct WarningCatcher {
     std::wstring Stop();
     std::wstring text;
     int count = 0;
-    // A question box of Save As ("名前を付けて保存", Yes and No) is answered so and noted.
-    std::atomic<bool> answerYes{false};
+    std::atomic<bool> answerYes{false};  // how a question of Save As (Yes, No) is answered
     std::wstring question;
 
 private:
