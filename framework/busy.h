@@ -36,7 +36,6 @@ public:
     // The flag is the cheap question, for work that asks often (a writer between pieces).
     HANDLE CancelEvent() const { return m_cancel; }
     const std::atomic<bool>& CancelFlag() const { return m_cancelled; }
-    bool Cancelled() const { return m_cancelled; }
     void SetStage(int stage) { m_stage = stage; }
 
     // For the UI thread while the job runs.
@@ -47,7 +46,6 @@ public:
     void CloseOwnerWhenDone() { m_closeAfter = true; }
     // Cancels the work and waits until the worker has stopped (the session is ending).
     void CancelAndWait();
-    HWND ProgressWindow() const { return m_hProgress; }
 
 private:
     CBusyJob() = default;

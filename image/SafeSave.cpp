@@ -641,7 +641,7 @@ DWORD SaveReplacing(const std::wstring& target, const FileWriter& write, const S
         // to create files, the target itself may still be writable; "not found" is how
         // security software refuses, and it refuses the target as well.
         if (err != ERROR_ACCESS_DENIED || !t.exists) return kErrorFolderRefusesFiles;
-        const bool allowed = control && (control->writeInPlace || control->writeInPlaceUnasked);
+        const bool allowed = options.writeInPlaceUnasked || (control && control->writeInPlace);
         if (!allowed) {
             // Asked only of a file that can be written at all.
             CHandle probe(::CreateFileW(t.path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -71,6 +71,9 @@ struct SaveOptions {
     // An overwrite keeps the old file's own access rules, encryption and compression
     // (a user's file); the program's own file takes what its folder gives.
     bool keepProtection = true;
+    // In a folder that takes no new files the file is written in place without asking
+    // (the program's own); otherwise only with SaveControl::writeInPlace.
+    bool writeInPlaceUnasked = false;
 };
 
 // How a save may wait, and what it says while it does. A save that runs on a worker
@@ -89,9 +92,8 @@ struct SaveControl {
     std::function<void(bool waiting)> onLockWait;
     // The user agreed that a target in a folder that takes no new files be written
     // where it stands. Without it such a save returns kErrorWriteInPlaceNeeded, unless
-    // writeInPlaceUnasked (the settings file, which is the program's own).
+    // the options say SaveOptions::writeInPlaceUnasked.
     bool writeInPlace = false;
-    bool writeInPlaceUnasked = false;
     // Set by the save: a write in place failed after the old bytes began to change.
     bool oldFileLost = false;
 };

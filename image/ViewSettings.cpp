@@ -48,6 +48,7 @@ SaveOptions SettingsSaveOptions() {
     options.keepReadOnly = true;
     options.placeCompleteLeftover = true;
     options.keepProtection = false;  // Zarp's own file: what the folder gives
+    options.writeInPlaceUnasked = true;  // its new size secured first
     options.isLeftover = BeginsAsSettings;
     options.isComplete = [](const std::string& head, const std::string&, uint64_t size) {
         return head.size() == size && IsCompleteSettings(head);
@@ -57,19 +58,11 @@ SaveOptions SettingsSaveOptions() {
 }  // namespace
 
 DWORD SaveSettingsFile(const std::wstring& file, const std::string& bytes, SaveControl* control) {
-    // The program's own file: written in place without a question when its folder takes
-    // no new files (its new size secured first).
-    SaveControl plain;
-    if (!control) control = &plain;
-    const bool unasked = control->writeInPlaceUnasked;
-    control->writeInPlaceUnasked = true;
-    const DWORD err = SaveReplacing(file, [&bytes](HANDLE h) -> DWORD {
+    return SaveReplacing(file, [&bytes](HANDLE h) -> DWORD {
         DWORD written = 0;
         if (!::WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr)) return ::GetLastError();
         return written == bytes.size() ? 0 : ERROR_DISK_FULL;
     }, SettingsSaveOptions(), control);
-    control->writeInPlaceUnasked = unasked;
-    return err;
 }
 
 DWORD ReadSettingsFile(const std::wstring& file, std::string& bytes) {
